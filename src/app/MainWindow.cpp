@@ -1,0 +1,204 @@
+#include "app/MainWindow.h"
+
+#include "core/Startup.h"
+#include "state/Panel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Sizes from the panel's classic layout in twips (15 twips to a pixel at 96 dpi).
+constexpr int twips(int t) { return t / 15; }
+constexpr int ClientWidth = twips(2640);
+constexpr int SourceBoxLeft = twips(120);
+constexpr int SourceBoxTop = twips(120);
+constexpr int SourceBoxWidth = twips(2415);
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmTovaMain"));
+    setWindowTitle(QStringLiteral("ZEB Vantrel"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowStaysOnTopHint);
+
+    auto* central = new QWidget(this);
+    m_cmboSourceSelect = new QComboBox(central);
+    m_cmboSourceSelect->setObjectName(QStringLiteral("cmboSourceSelect"));
+    m_cmboSourceSelect->setEditable(false);
+    m_cmboSourceSelect->setEnabled(false);
+    QFont font = m_cmboSourceSelect->font();
+    font.setBold(true);
+    font.setPointSizeF(9.75);
+    m_cmboSourceSelect->setFont(font);
+    m_cmboSourceSelect->setStyleSheet(QStringLiteral(
+        "QComboBox#cmboSourceSelect { background-color: rgb(255, 255, 192); color: black;"
+        " padding: 1px 4px; border: 1px solid #7a7a7a; }"
+        "QComboBox#cmboSourceSelect:disabled { color: #505050; }"
+        "QComboBox#cmboSourceSelect QAbstractItemView { background-color: rgb(255, 255, 192); }"));
+    m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, SourceBoxWidth,
+                                    m_cmboSourceSelect->sizeHint().height());
+    central->setFixedSize(ClientWidth, SourceBoxTop * 2 + m_cmboSourceSelect->height());
+    setCentralWidget(central);
+
+    m_statusPanel1 = new QLabel(QStringLiteral("Not Specified"), this);
+    m_statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    m_statusPanel1->setToolTip(QStringLiteral("Destination Under Control"));
+    m_statusPanel2 = new QLabel(QStringLiteral("NF"), this);
+    m_statusPanel2->setObjectName(QStringLiteral("StatusBar1Panel2"));
+    m_statusPanel2->setToolTip(QStringLiteral("Server Network Connection Status"));
+    m_statusPanel2->setAlignment(Qt::AlignCenter);
+    m_statusPanel2->setMinimumWidth(m_statusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("WWW")));
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    bar->addWidget(m_statusPanel1, 1);
+    bar->addPermanentWidget(m_statusPanel2);
+
+    m_tmrFileCheck = new QTimer(this);
+    m_tmrFileCheck->setObjectName(QStringLiteral("tmrFileCheck"));
+    m_tmrFileCheck->setInterval(100);
+    connect(m_tmrFileCheck, &QTimer::timeout, this, &MainWindow::fileCheckTick);
+    m_tmrFileCheck->start();
+
+    buildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QAction* MainWindow::addCommand(QMenu* menu, MenuCommand command, const char* objectName,
+                                const QString& caption)
+{
+    QAction* act = menu->addAction(caption);
+    act->setObjectName(QLatin1String(objectName));
+    m_actions[command] = act;
+    m_wantEnabled[command] = true;
+    return act;
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addCommand(file, MenuCommand::Setup, "mnuSetup", QStringLiteral("&Setup"));
+    addCommand(file, MenuCommand::Password, "mnuPassword", QStringLiteral("&Password"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep4"));
+    addCommand(file, MenuCommand::DisplayList, "mnuDsiplayList", QStringLiteral("Edit Display& List"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
+    addCommand(file, MenuCommand::SalvoMode, "mnuSalvoMode", QStringLiteral("Salvo Mode"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
+    addCommand(file, MenuCommand::Connect, "mnuConnect", QStringLiteral("&Connect"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
+    QAction* exit = addCommand(file, MenuCommand::Exit, "mnuExit", QStringLiteral("E&xit"));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    addCommand(help, MenuCommand::Contents, "mnuContents", QStringLiteral("&Contents"));
+    help->addSeparator()->setObjectName(QStringLiteral("mnuSep3"));
+    addCommand(help, MenuCommand::About, "mnuAbout", QStringLiteral("&About"));
+
+    // mnuExit_Click
+    connect(exit, &QAction::triggered, this, [this] {
+        if (m_panel)
+            Unload_Program(*m_panel);
+    });
+    m_available = {MenuCommand::Exit};
+
+    for (const auto& [command, act] : m_actions)
+        applyMenuEnabled(command);
+}
+
+void MainWindow::applyMenuEnabled(MenuCommand command)
+{
+    // A command is offered only when the logic enables it and this build carries it out.
+    m_actions.at(command)->setEnabled(m_wantEnabled[command] && m_available.contains(command));
+}
+
+void MainWindow::setWindowOrder(int order)
+{
+    const bool topMost = order == TopMost;
+    if (topMost == bool(windowFlags() & Qt::WindowStaysOnTopHint))
+        return;
+    // Changing the flag re-creates the native window; keep its place and size.
+    const bool visible = isVisible();
+    const QRect frame = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
+    if (visible) {
+        setGeometry(frame);
+        show();
+    }
+}
+
+void MainWindow::setFileCheckInterval(int milliseconds) { m_tmrFileCheck->setInterval(milliseconds); }
+
+void MainWindow::setFileCheckEnabled(bool enabled)
+{
+    if (enabled)
+        m_tmrFileCheck->start();
+    else
+        m_tmrFileCheck->stop();
+}
+
+void MainWindow::clearSourceBox() { m_cmboSourceSelect->clear(); }
+void MainWindow::addSourceItem(const QString& text) { m_cmboSourceSelect->addItem(text); }
+void MainWindow::setSourceIndex(int index) { m_cmboSourceSelect->setCurrentIndex(index); }
+void MainWindow::setSourceBoxEnabled(bool enabled) { m_cmboSourceSelect->setEnabled(enabled); }
+
+void MainWindow::clearOutputSelect()
+{
+    m_outputSelect.setStringList({});
+    m_outputSelectIndex = -1;
+}
+
+void MainWindow::addOutputSelectItem(const QString& text)
+{
+    const int row = m_outputSelect.rowCount();
+    m_outputSelect.insertRows(row, 1);
+    m_outputSelect.setData(m_outputSelect.index(row), text);
+}
+
+void MainWindow::setOutputSelectIndex(int index) { m_outputSelectIndex = index; }
+
+void MainWindow::setStatusText(int panel, const QString& text)
+{
+    (panel == 1 ? m_statusPanel1 : m_statusPanel2)->setText(text);
+}
+
+void MainWindow::setMenuEnabled(MenuCommand command, bool enabled)
+{
+    m_wantEnabled[command] = enabled;
+    applyMenuEnabled(command);
+}
+
+void MainWindow::setMenuCaption(MenuCommand command, const QString& caption)
+{
+    m_actions.at(command)->setText(caption);
+}
+
+void MainWindow::closeAllWindows()
+{
+    // Most recently opened first, the main window last.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        if (*it != this && (*it)->isVisible())
+            (*it)->close();
+    if (!m_closing)
+        close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_closing = true;
+    if (m_panel)
+        Unload_Program(*m_panel);
+    event->accept();
+}

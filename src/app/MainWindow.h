@@ -1,0 +1,71 @@
+#pragma once
+
+#include "state/Ports.h"
+
+#include <QMainWindow>
+#include <QSet>
+#include <QStringListModel>
+
+#include <map>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QTimer;
+struct Panel;
+
+// frmTovaMain: the source box, the two status panels and the menu bar. It forwards events to the
+// panel's logic and shows what the logic tells it through PanelView; it holds no logic itself.
+class MainWindow final : public QMainWindow, public PanelView {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    // The panel whose events this window forwards; set once before Form_Load.
+    void setPanel(Panel* panel) { m_panel = panel; }
+
+    // PanelView
+    void setWindowOrder(int order) override;
+    void setFileCheckInterval(int milliseconds) override;
+    void setFileCheckEnabled(bool enabled) override;
+    void clearSourceBox() override;
+    void addSourceItem(const QString& text) override;
+    void setSourceIndex(int index) override;
+    void setSourceBoxEnabled(bool enabled) override;
+    void clearOutputSelect() override;
+    void addOutputSelectItem(const QString& text) override;
+    void setOutputSelectIndex(int index) override;
+    void setStatusText(int panel, const QString& text) override;
+    void setMenuEnabled(MenuCommand command, bool enabled) override;
+    void setMenuCaption(MenuCommand command, const QString& caption) override;
+    void closeAllWindows() override;
+
+    QAction* action(MenuCommand command) const { return m_actions.at(command); }
+    QTimer* fileCheckTimer() const { return m_tmrFileCheck; }
+    // Contents of the setup dialog's destination box, which the setup dialog shows.
+    QStringListModel* outputSelectModel() { return &m_outputSelect; }
+    int outputSelectIndex() const { return m_outputSelectIndex; }
+
+Q_SIGNALS:
+    void fileCheckTick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QAction* addCommand(QMenu* menu, MenuCommand command, const char* objectName, const QString& caption);
+    void applyMenuEnabled(MenuCommand command);
+
+    Panel* m_panel = nullptr;
+    QComboBox* m_cmboSourceSelect = nullptr;
+    QLabel* m_statusPanel1 = nullptr;
+    QLabel* m_statusPanel2 = nullptr;
+    QTimer* m_tmrFileCheck = nullptr;
+    std::map<MenuCommand, QAction*> m_actions;
+    std::map<MenuCommand, bool> m_wantEnabled;   // what the logic asked for
+    QSet<MenuCommand> m_available;               // commands whose handlers this build has
+    QStringListModel m_outputSelect;
+    int m_outputSelectIndex = -1;
+    bool m_closing = false;
+};

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class PanelView;
+
+// Crosspoint state of one destination, as the crosspoint map gives it.
+struct OutputStatusRecord {
+    static constexpr int MaxSources = 64;
+    static constexpr int MaxOutputSources = 32;
+
+    std::array<int, MaxSources> Sources{};
+    std::uint8_t MapByte = 0;
+    std::uint8_t SourceCount = 0;
+    std::array<int, MaxSources> SourceValueA{};
+    std::array<int, MaxSources> SourceValueB{};
+    std::array<int, MaxOutputSources> OutputSources{};
+    std::array<int, MaxOutputSources> OutputSourceValueA{};
+    std::array<int, MaxOutputSources> OutputSourceValueB{};
+    std::uint8_t OutputSourceCount = 0;
+};
+
+// Window order values of the main window.
+inline constexpr int TopMost = -1;
+inline constexpr int NotTopMost = -2;
+
+// The name of a channel that the router does not have; sorts after every real name.
+inline const QString PlaceholderName = QStringLiteral("{{{{{{{{");
+
+// Every variable of the panel. One instance lives from start-up to exit; tests make a fresh one.
+// Names are the product's established ones so that each operation reads like its description.
+struct PanelState {
+    // Channel counts and system type.
+    int NumInputs = 256;
+    int NumOutputs = 256;
+    int SystemType = 0;
+
+    // Source names: by channel, by position (sorted) and the maps between them.
+    std::vector<QString> InputAlphas;
+    std::vector<QString> InputAlphaList;
+    std::vector<int> InputChannelList;
+    std::vector<int> InputPosition;
+    std::vector<QString> ComboAlphaList;
+    std::vector<int> ComboChannelList;
+
+    // Destination names.
+    std::vector<QString> OutputAlphaList;
+    std::vector<int> OutputChannelList;
+    std::vector<int> OutputPosition;
+
+    // One byte per (source, destination): 1 = the source may not be routed there.
+    std::vector<std::uint8_t> InhibitMap;
+    std::uint8_t inhibit(int source, int destination) const
+    {
+        return InhibitMap[static_cast<std::size_t>(source) * static_cast<std::size_t>(NumOutputs)
+                          + static_cast<std::size_t>(destination)];
+    }
+
+    std::vector<OutputStatusRecord> OutputStatus;
+
+    // Salvos.
+    int NumSalvos = 0;
+    std::vector<QString> SalvoAlphaList;
+    std::vector<int> SalvoNumberList;
+    std::vector<int> SalvoPosition;
+    std::vector<int> SalvoKeys;
+
+    // One character per source channel; "1" = offered in the source box.
+    QString DisplayList;
+
+    // Main window.
+    int OutputControlled = 0;
+    int OutputListIndex = 0;
+    int CurrentSource = 0;
+    int SourceListIndex = 0;
+    int OffListIndex = 0;
+    bool ListShowsAll = false;
+    bool Updating = false;
+    bool SalvoMode = false;
+    bool SalvoKeysShown = false;
+    int SalvoSelected = 0;
+    bool LoggedIn = false;
+
+    // Settings held in memory.
+    bool TcpIpMode = false;
+    bool HideInhibits = true;
+    std::int32_t StayOnTop = TopMost;
+    QString ServerPath;
+    int RefreshRate = 100;   // ms, 1..32500
+    int FileTimeOut = 50;    // s, 1..3600
+    int FileTimeOutTicks = 500;
+    QString IpAddress = QStringLiteral("0.0.0.0");
+    std::int32_t IpPort = 1250;
+    int PollRate = 1;        // s, 1..3600
+    int IpTimeOut = 30;      // unanswered poll ticks
+    QString IpPassword;
+    QString UserName;
+    QString UserPassword;
+    QString AppDir;          // program directory, with a trailing separator
+
+    // TCP/IP link.
+    bool Connected = false;
+    QByteArray RxBuffer;
+    std::int32_t PendingTables = 0x5380;
+    bool SystemOnline = false;
+    int PollMissCount = 0;
+    int RequestRetryTicks = 0;
+    bool SystemReady = false;
+    bool SwitcherPasswordShown = false;
+    bool PanelPopulated = false;
+
+    // File mode.
+    int XptMapStamp = 0;
+    qint64 AlphaFileTime = 0;
+    qint64 InhibitFileTime = 0;
+    qint64 StatusFileTime = 0;
+    int ServerStatus = 0;
+    int FileMissCount = 0;
+    bool FileErrorShown = false;
+
+    // Error log.
+    bool ErrorLogEnabled = true;
+    bool ErrorLogArchive = true;
+    std::int32_t ErrorLogMaxKB = 1000;
+    bool ErrorLogReporting = false;  // a failure of the log is being reported: do not report again
+
+    // Shut-down has run; it runs once whichever way the program ends.
+    bool ShutDownDone = false;
+};
+
+// Start-up defaults of every variable; sets the poll timer's interval through the view.
+void InitVariables(PanelState& s, PanelView& view);
+
+// "Inpt0001" .. : the default name of source channel i.
+QString DefaultInputAlpha(int channel);

@@ -1,0 +1,142 @@
+#include "storage/ErrorLog.h"
+
+#include "state/PanelState.h"
+#include "state/Ports.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace {
+
+constexpr int DateColumn = 24;
+constexpr int TitleColumn = 60;
+
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+
+// The maker's banner, 13 blanks then the name spaced out: 50 characters in all.
+QByteArray headerText()
+{
+    const char* const lines[] = {
+        "             Z E B   R O U T I N G   S Y S T E M S",
+        "",
+        "                   4100 Harbour Road, Suite 12",
+        "                   Port Vantrel, ME 04101",
+        "                   (207) 555-0142 - www.zeb-routing.example",
+        "",
+        "",
+        "ZEB Server Module Software Error Logfile",
+        "",
+        " DATE     TIME           MESSAGE DESCRIPTION",
+        "--------------------------------------------------------------------------------",
+    };
+    QByteArray out;
+    for (const char* line : lines)
+        out += QByteArray(line) + LineEnd;
+    return out;
+}
+
+// Short date and long time of the system locale, without a time zone name.
+QString dateTimeText(const QDateTime& when)
+{
+    const QLocale locale;
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QLatin1Char('t'));
+    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ')
+        + locale.toString(when.time(), timeFormat.trimmed());
+}
+
+Failure fileFailure(const QFile& file)
+{
+    return {static_cast<int>(file.error()), file.errorString()};
+}
+
+// Reports a failure of the log itself once; a failure of that report ends there.
+void reportLogFailure(PanelState& s, const Clock& clock, const QString& message, const Failure& f)
+{
+    if (s.ErrorLogReporting)
+        return;
+    s.ErrorLogReporting = true;
+    LogError(s, clock, message, QStringLiteral("File Error"), f);
+    s.ErrorLogReporting = false;
+}
+
+} // namespace
+
+QString ErrorLogLine(const QDateTime& when, const QString& text, const QString& title)
+{
+    QString line = dateTimeText(when).leftJustified(DateColumn, QLatin1Char(' '));
+    line += title;
+    if (line.size() < TitleColumn)
+        line = line.leftJustified(TitleColumn, QLatin1Char(' '));
+    return line + text;
+}
+
+QString ErrorLogArchiveName(const QDateTime& when)
+{
+    return QStringLiteral("Errorlog %1.txt").arg(when.toString(QStringLiteral("MMddyy HHmm")));
+}
+
+void LogError(PanelState& s, const Clock& clock, const QString& message, const QString& title,
+              const Failure& failure)
+{
+    WriteErrorLine(s, clock,
+                   message + QStringLiteral(": Error # ") + QString::number(failure.number)
+                       + QStringLiteral(" - ") + failure.description,
+                   title);
+}
+
+bool CreateErrorLog(const PanelState& s, Failure* failure)
+{
+    QFile file(s.AppDir + ErrorLogFileName);
+    const QByteArray header = headerText();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(header) != header.size()) {
+        if (failure)
+            *failure = fileFailure(file);
+        return false;
+    }
+    return true;
+}
+
+void WriteErrorLine(PanelState& s, const Clock& clock, const QString& text, const QString& title)
+{
+    if (!s.ErrorLogEnabled)
+        return;
+
+    const QDateTime now = clock.now();
+    const QByteArray line = ErrorLogLine(now, text, title).toLatin1() + LineEnd;
+    const QString path = s.AppDir + ErrorLogFileName;
+    const QString writeError = QStringLiteral("Error writing to Error file");
+
+    QFileInfo info(path);
+    if (s.ErrorLogMaxKB > 0 && info.exists()
+        && info.size() >= static_cast<qint64>(s.ErrorLogMaxKB) * 1024) {
+        QFile log(path);
+        if (s.ErrorLogArchive) {
+            const QString archive = s.AppDir + ErrorLogArchiveName(now);
+            QFile::remove(archive);
+            if (!log.copy(archive)) {
+                reportLogFailure(s, clock, writeError, fileFailure(log));
+                return;
+            }
+        }
+        if (!log.remove()) {
+            reportLogFailure(s, clock, writeError, fileFailure(log));
+            return;
+        }
+    }
+
+    if (!QFileInfo::exists(path)) {
+        Failure f;
+        if (!CreateErrorLog(s, &f)) {
+            reportLogFailure(s, clock, QStringLiteral("Error creating Error file"), f);
+            return;
+        }
+    }
+
+    QFile log(path);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(line) != line.size()) {
+        reportLogFailure(s, clock, writeError, fileFailure(log));
+        return;
+    }
+}

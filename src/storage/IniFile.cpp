@@ -1,0 +1,172 @@
+#include "storage/IniFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+bool sameName(const QByteArray& a, const QByteArray& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+IniFile::Line IniFile::classify(const QByteArray& text)
+{
+    Line line{text, {}, {}, {}};
+    const QByteArray trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
+        return line;
+    if (trimmed.startsWith('[')) {
+        const qsizetype close = trimmed.indexOf(']');
+        if (close > 0) {
+            line.section = trimmed.mid(1, close - 1).trimmed();
+            // An empty name "[]" still opens a section; mark it so that it is not a key line.
+            if (line.section.isEmpty())
+                line.section = QByteArrayLiteral("[]");
+        }
+        return line;
+    }
+    const qsizetype eq = text.indexOf('=');
+    if (eq > 0) {
+        line.key = text.left(eq).trimmed();
+        line.value = text.mid(eq + 1);
+    }
+    return line;
+}
+
+IniFile IniFile::parse(const QByteArray& contents)
+{
+    IniFile ini;
+    if (contents.isEmpty())
+        return ini;
+    const qsizetype firstLf = contents.indexOf('\n');
+    ini.m_lineEnd = (firstLf > 0 && contents.at(firstLf - 1) == '\r') || firstLf < 0
+        ? QByteArrayLiteral("\r\n")
+        : QByteArrayLiteral("\n");
+
+    qsizetype start = 0;
+    while (start < contents.size()) {
+        qsizetype end = contents.indexOf('\n', start);
+        if (end < 0)
+            end = contents.size();
+        QByteArray text = contents.mid(start, end - start);
+        if (text.endsWith('\r'))
+            text.chop(1);
+        ini.m_lines.push_back(classify(text));
+        start = end + 1;
+    }
+    return ini;
+}
+
+bool IniFile::load(const QString& path, IniFile& out, QString* error)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        out = IniFile();
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (file.size() > MaxFileSize) {
+        if (error)
+            *error = QStringLiteral("file is larger than %1 bytes").arg(MaxFileSize);
+        return false;
+    }
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    out = parse(contents);
+    return true;
+}
+
+int IniFile::findSection(const QByteArray& section) const
+{
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        if (!m_lines[i].section.isEmpty() && sameName(m_lines[i].section, section))
+            return static_cast<int>(i);
+    return -1;
+}
+
+int IniFile::sectionEnd(int header) const
+{
+    auto i = static_cast<std::size_t>(header) + 1;
+    while (i < m_lines.size() && m_lines[i].section.isEmpty())
+        ++i;
+    return static_cast<int>(i);
+}
+
+int IniFile::findKey(int header, const QByteArray& key) const
+{
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i)
+        if (sameName(m_lines[static_cast<std::size_t>(i)].key, key))
+            return i;
+    return -1;
+}
+
+QByteArray IniFile::value(const QByteArray& section, const QByteArray& key) const
+{
+    const int header = findSection(section);
+    if (header < 0)
+        return {};
+    const int at = findKey(header, key);
+    return at < 0 ? QByteArray() : m_lines[static_cast<std::size_t>(at)].value;
+}
+
+bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value)
+{
+    if (value.contains('\r') || value.contains('\n'))
+        return false;
+
+    int header = findSection(section);
+    if (header < 0) {
+        if (!m_lines.empty() && !m_lines.back().text.trimmed().isEmpty())
+            m_lines.push_back(classify({}));
+        m_lines.push_back(classify('[' + section + ']'));
+        header = static_cast<int>(m_lines.size()) - 1;
+    }
+
+    const int at = findKey(header, key);
+    if (at >= 0) {
+        // Keep the key's own spelling and position; replace only what follows '='.
+        Line& line = m_lines[static_cast<std::size_t>(at)];
+        line.text = line.text.left(line.text.indexOf('=') + 1) + value;
+        line.value = value;
+        return true;
+    }
+
+    // New key: after the section's last non-blank line.
+    int insertAt = sectionEnd(header);
+    while (insertAt - 1 > header && m_lines[static_cast<std::size_t>(insertAt - 1)].text.trimmed().isEmpty())
+        --insertAt;
+    m_lines.insert(m_lines.begin() + insertAt, classify(key + '=' + value));
+    return true;
+}
+
+QByteArray IniFile::toBytes() const
+{
+    QByteArray out;
+    for (const Line& line : m_lines)
+        out += line.text + m_lineEnd;
+    return out;
+}
+
+bool IniFile::save(const QString& path, QString* error) const
+{
+    QSaveFile file(path);
+    const QByteArray bytes = toBytes();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
