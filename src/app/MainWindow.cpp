@@ -3,15 +3,16 @@
 #include "core/Startup.h"
 #include "state/Panel.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -21,6 +22,9 @@ constexpr int ClientWidth = twips(2640);
 constexpr int SourceBoxLeft = twips(120);
 constexpr int SourceBoxTop = twips(120);
 constexpr int SourceBoxWidth = twips(2415);
+constexpr int SourceBoxBottomGap = 2;
+constexpr qreal SourceBoxPointSize = 9.75;
+const QColor SourceBoxColour(255, 255, 192);
 
 } // namespace
 
@@ -28,7 +32,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTovaMain"));
     setWindowTitle(QStringLiteral("ZEB Vantrel"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::WindowStaysOnTopHint);
 
@@ -39,26 +43,38 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_cmboSourceSelect->setEnabled(false);
     QFont font = m_cmboSourceSelect->font();
     font.setBold(true);
-    font.setPointSizeF(9.75);
+    font.setPointSizeF(SourceBoxPointSize);
     m_cmboSourceSelect->setFont(font);
-    m_cmboSourceSelect->setStyleSheet(QStringLiteral(
-        "QComboBox#cmboSourceSelect { background-color: rgb(255, 255, 192); color: black;"
-        " padding: 1px 4px; border: 1px solid #7a7a7a; }"
-        "QComboBox#cmboSourceSelect:disabled { color: #505050; }"
-        "QComboBox#cmboSourceSelect QAbstractItemView { background-color: rgb(255, 255, 192); }"));
+    // The light-yellow face through the palette, so the style still draws its own frame and arrow.
+    QPalette palette = m_cmboSourceSelect->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Base, SourceBoxColour);
+        palette.setColor(group, QPalette::Button, SourceBoxColour);
+        palette.setColor(group, QPalette::Text, Qt::black);
+        palette.setColor(group, QPalette::ButtonText, Qt::black);
+    }
+    m_cmboSourceSelect->setPalette(palette);
+    m_cmboSourceSelect->view()->setPalette(palette);
     m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, SourceBoxWidth,
                                     m_cmboSourceSelect->sizeHint().height());
-    central->setFixedSize(ClientWidth, SourceBoxTop * 2 + m_cmboSourceSelect->height());
+    central->setFixedSize(ClientWidth, SourceBoxTop + m_cmboSourceSelect->height() + SourceBoxBottomGap);
     setCentralWidget(central);
 
-    m_statusPanel1 = new QLabel(QStringLiteral("Not Specified"), this);
-    m_statusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    m_statusPanel1->setToolTip(QStringLiteral("Destination Under Control"));
-    m_statusPanel2 = new QLabel(QStringLiteral("NF"), this);
-    m_statusPanel2->setObjectName(QStringLiteral("StatusBar1Panel2"));
-    m_statusPanel2->setToolTip(QStringLiteral("Server Network Connection Status"));
+    // Two sunken panels, the destination taking the width left by the connection state.
+    const auto makePanel = [this](const QString& name, const QString& text, const QString& tip) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        label->setToolTip(tip);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setContentsMargins(2, 0, 2, 0);
+        return label;
+    };
+    m_statusPanel1 = makePanel(QStringLiteral("StatusBar1Panel1"), QStringLiteral("Not Specified"),
+                               QStringLiteral("Destination Under Control"));
+    m_statusPanel2 = makePanel(QStringLiteral("StatusBar1Panel2"), QStringLiteral("NF"),
+                               QStringLiteral("Server Network Connection Status"));
     m_statusPanel2->setAlignment(Qt::AlignCenter);
-    m_statusPanel2->setMinimumWidth(m_statusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("WWW")));
+    m_statusPanel2->setMinimumWidth(m_statusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")));
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);

@@ -49,6 +49,8 @@ void closeOnTerminate(MainWindow& window)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // One look on every desktop: the panel's colours and sizes are fixed, not the platform's.
+    QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setOrganizationName(QStringLiteral("ZEB"));
     QApplication::setApplicationName(QStringLiteral("tova-vantrel"));
     QApplication::setQuitOnLastWindowClosed(true);

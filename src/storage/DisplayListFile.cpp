@@ -1,10 +1,10 @@
 #include "storage/DisplayListFile.h"
 
 #include "state/PanelState.h"
+#include "storage/AtomicFile.h"
 #include "storage/ErrorLog.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cstdint>
@@ -50,11 +50,10 @@ void SaveDisplayList(PanelState& s, const Clock& clock)
         old.close();
     }
 
-    QSaveFile file(path);
-    const QByteArray bytes = DisplayListBytes(s.DisplayList, previous);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString why;
+    if (!WriteFileAtomically(path, DisplayListBytes(s.DisplayList, previous), &why)) {
         LogError(s, clock, QStringLiteral("Error saving display List"), QStringLiteral("File Error"),
-                 {static_cast<int>(file.error()), file.errorString()});
+                 {static_cast<int>(QFileDevice::WriteError), why});
     }
 }
 

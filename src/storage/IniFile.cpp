@@ -1,7 +1,8 @@
 #include "storage/IniFile.h"
 
+#include "storage/AtomicFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -161,12 +162,5 @@ QByteArray IniFile::toBytes() const
 
 bool IniFile::save(const QString& path, QString* error) const
 {
-    QSaveFile file(path);
-    const QByteArray bytes = toBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, toBytes(), error);
 }

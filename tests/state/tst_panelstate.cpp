@@ -1,0 +1,47 @@
+#include "support/Fakes.h"
+
+#include <QTest>
+
+class TestPanelState final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultsAfterInitVariables()
+    {
+        PanelState s;
+        s.NumInputs = 7;  // InitVariables starts from the default router size whatever stood before
+        RecordingView view;
+        view.fileCheckInterval = 0;
+        InitVariables(s, view);
+
+        QCOMPARE(s.NumInputs, 256);
+        QCOMPARE(s.NumOutputs, 256);
+        QCOMPARE(s.InputAlphas.size(), 256u);
+        QCOMPARE(s.InputAlphas[0], QStringLiteral("Inpt0001"));
+        QCOMPARE(s.InputAlphas[255], QStringLiteral("Inpt0256"));
+        QCOMPARE(s.InhibitMap.size(), 256u * 256u);
+        QCOMPARE(s.OutputStatus.size(), 256u);
+        for (const auto& record : s.OutputStatus)
+            QCOMPARE(record.Sources[0], 0);
+        QCOMPARE(s.FileTimeOutTicks, 500);
+        QCOMPARE(s.PendingTables, 0x5380);
+        QCOMPARE(s.StayOnTop, TopMost);
+        QVERIFY(s.HideInhibits);
+        QVERIFY(!s.TcpIpMode);
+        QCOMPARE(s.IpAddress, QStringLiteral("0.0.0.0"));
+        QCOMPARE(s.IpPort, 1250);
+        QCOMPARE(view.fileCheckInterval, 100);
+    }
+
+    void inhibitLookupIsSourceMajor()
+    {
+        PanelState s;
+        RecordingView view;
+        InitVariables(s, view);
+        s.InhibitMap[3u * 256u + 200u] = 1;
+        QCOMPARE(s.inhibit(3, 200), 1);
+        QCOMPARE(s.inhibit(200, 3), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPanelState)
+#include "tst_panelstate.moc"

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "state/Panel.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <map>
+
+// Records what the logic shows, as the main window would hold it.
+class RecordingView final : public PanelView {
+public:
+    int windowOrder = 0;
+    QStringList windowOrderLog;  // every order set, in sequence
+    int fileCheckInterval = 100;
+    bool fileCheckEnabled = true;
+    QStringList sourceItems;
+    int sourceIndex = -1;
+    bool sourceBoxEnabled = false;
+    QStringList outputItems;
+    int outputIndex = -1;
+    QString status1 = QStringLiteral("Not Specified");
+    QString status2 = QStringLiteral("NF");
+    std::map<MenuCommand, bool> menuEnabled;
+    std::map<MenuCommand, QString> menuCaption;
+    int closeAllCount = 0;
+    // Called whenever a message or dialog would be shown, to observe the view at that moment.
+    std::function<void()> onEvent;
+
+    void setWindowOrder(int order) override;
+    void setFileCheckInterval(int ms) override { fileCheckInterval = ms; }
+    void setFileCheckEnabled(bool enabled) override { fileCheckEnabled = enabled; }
+    void clearSourceBox() override { sourceItems.clear(); sourceIndex = -1; }
+    void addSourceItem(const QString& text) override { sourceItems << text; }
+    void setSourceIndex(int index) override { sourceIndex = index; }
+    void setSourceBoxEnabled(bool enabled) override { sourceBoxEnabled = enabled; }
+    void clearOutputSelect() override { outputItems.clear(); outputIndex = -1; }
+    void addOutputSelectItem(const QString& text) override { outputItems << text; }
+    void setOutputSelectIndex(int index) override { outputIndex = index; }
+    void setStatusText(int panel, const QString& text) override { (panel == 1 ? status1 : status2) = text; }
+    void setMenuEnabled(MenuCommand c, bool enabled) override { menuEnabled[c] = enabled; }
+    void setMenuCaption(MenuCommand c, const QString& caption) override { menuCaption[c] = caption; }
+    void closeAllWindows() override { ++closeAllCount; }
+};
+
+// Answers message boxes and dialogs from a script and records every one asked, with the
+// window order at that moment.
+class ScriptedPrompts final : public Prompts {
+public:
+    struct Asked {
+        QString what;   // message title, or "dialog:<n>"
+        QString text;   // message text, or the Tag passed in
+        int windowOrder;
+    };
+    explicit ScriptedPrompts(RecordingView& view) : m_view(view) {}
+
+    std::vector<Asked> asked;
+    std::vector<MsgResult> answers;                                 // consumed in order; Ok when empty
+    std::function<QString(Dialog, const QString&)> dialogHandler;  // returns the closing Tag
+
+    MsgResult message(const QString& text, const QString& title, MsgIcon, MsgButtons) override;
+    QString showDialog(Dialog dialog, const QString& tag) override;
+
+    QStringList titles() const;
+
+private:
+    RecordingView& m_view;
+};
+
+class FixedClock final : public Clock {
+public:
+    QDateTime time = QDateTime(QDate(2009, 10, 23), QTime(15, 45, 12));
+    QDateTime now() const override { return time; }
+};
+
+class FakeServer final : public Server {
+public:
+    int connects = 0;
+    int disconnects = 0;
+    int reads = 0;
+    bool filesReadable = true;
+    void ConnectSocket() override { ++connects; }
+    void DisconnectSocket() override { ++disconnects; }
+    bool ReadNetworkFiles() override { ++reads; return filesReadable; }
+};
+
+// A fresh state and recording ports, with AppDir in a temporary directory.
+struct TestPanel {
+    QTemporaryDir dir;
+    PanelState s;
+    RecordingView view;
+    ScriptedPrompts prompts{view};
+    FixedClock clock;
+    FakeServer server;
+    Panel panel{s, view, prompts, clock, server};
+
+    TestPanel();
+    QString path(const QString& name) const { return s.AppDir + name; }
+    void writeFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& name) const;
+    // The error log's lines after its header.
+    QStringList logLines() const;
+};
+
+Q_DECLARE_METATYPE(MsgResult)
