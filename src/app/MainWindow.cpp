@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -22,9 +24,31 @@ constexpr int ClientWidth = twips(2640);
 constexpr int SourceBoxLeft = twips(120);
 constexpr int SourceBoxTop = twips(120);
 constexpr int SourceBoxWidth = twips(2415);
-constexpr int SourceBoxBottomGap = 2;
+constexpr int StatusPanelGap = 2;
+constexpr int StatusTextIndent = 3;
 constexpr qreal SourceBoxPointSize = 9.75;
 const QColor SourceBoxColour(255, 255, 192);
+// Fusion draws a drop-down list's face as a gradient, lighter and paler than its button colour;
+// this deeper yellow makes the face come out around SourceBoxColour.
+const QColor SourceBoxFaceColour(255, 255, 136);
+
+// A status bar panel that shortens a text too long for it in the middle, so that both the
+// beginning and the channel number at the end ("[005]") stay readable.
+class StatusPanel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(indent(), 0, 0, 0);
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(area, static_cast<int>(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+    }
+};
 
 } // namespace
 
@@ -32,6 +56,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmTovaMain"));
     setWindowTitle(QStringLiteral("ZEB Vantrel"));
+    // Only the buttons named here: a fixed-size panel has nothing to maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
                    | Qt::WindowStaysOnTopHint);
@@ -46,27 +71,30 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     font.setPointSizeF(SourceBoxPointSize);
     m_cmboSourceSelect->setFont(font);
     // The light-yellow face through the palette, so the style still draws its own frame and arrow.
+    // A disabled box keeps its colour; only its text greys out.
     QPalette palette = m_cmboSourceSelect->palette();
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor text = group == QPalette::Disabled ? QColor(80, 80, 80) : QColor(Qt::black);
         palette.setColor(group, QPalette::Base, SourceBoxColour);
-        palette.setColor(group, QPalette::Button, SourceBoxColour);
-        palette.setColor(group, QPalette::Text, Qt::black);
-        palette.setColor(group, QPalette::ButtonText, Qt::black);
+        palette.setColor(group, QPalette::Button, SourceBoxFaceColour);
+        palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::ButtonText, text);
     }
     m_cmboSourceSelect->setPalette(palette);
     m_cmboSourceSelect->view()->setPalette(palette);
     m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, SourceBoxWidth,
                                     m_cmboSourceSelect->sizeHint().height());
-    central->setFixedSize(ClientWidth, SourceBoxTop + m_cmboSourceSelect->height() + SourceBoxBottomGap);
+    // The status bar's own top spacing separates the box from the panels below it.
+    central->setFixedSize(ClientWidth, SourceBoxTop + m_cmboSourceSelect->height());
     setCentralWidget(central);
 
-    // Two sunken panels, the destination taking the width left by the connection state.
-    const auto makePanel = [this](const QString& name, const QString& text, const QString& tip) {
-        auto* label = new QLabel(text, this);
+    // Two sunken panels side by side, the destination taking the width the connection state leaves.
+    const auto makePanel = [](const QString& name, const QString& text, const QString& tip) {
+        auto* label = new StatusPanel(text);
         label->setObjectName(name);
         label->setToolTip(tip);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setContentsMargins(2, 0, 2, 0);
+        label->setIndent(StatusTextIndent);
         return label;
     };
     m_statusPanel1 = makePanel(QStringLiteral("StatusBar1Panel1"), QStringLiteral("Not Specified"),
@@ -74,12 +102,18 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_statusPanel2 = makePanel(QStringLiteral("StatusBar1Panel2"), QStringLiteral("NF"),
                                QStringLiteral("Server Network Connection Status"));
     m_statusPanel2->setAlignment(Qt::AlignCenter);
-    m_statusPanel2->setMinimumWidth(m_statusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")));
+    m_statusPanel2->setFixedWidth(m_statusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("WWW")));
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
-    bar->addWidget(m_statusPanel1, 1);
-    bar->addPermanentWidget(m_statusPanel2);
+    bar->setContentsMargins(0, 0, StatusPanelGap, 0);
+    auto* panels = new QWidget(bar);
+    auto* row = new QHBoxLayout(panels);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(StatusPanelGap);
+    row->addWidget(m_statusPanel1, 1);
+    row->addWidget(m_statusPanel2);
+    bar->addWidget(panels, 1);
 
     m_tmrFileCheck = new QTimer(this);
     m_tmrFileCheck->setObjectName(QStringLiteral("tmrFileCheck"));

@@ -24,6 +24,7 @@ void configureFirstTime(Panel& panel)
 void serverFilesMissing(Panel& panel)
 {
     PanelState& s = panel.s;
+    panel.view.setWindowOrder(NotTopMost);  // dialogs are never hidden behind the panel
     panel.prompts.message(QStringLiteral("Server Files not found"), QStringLiteral("Error Reading File"),
                           MsgIcon::None, MsgButtons::OkCancel);
     panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));

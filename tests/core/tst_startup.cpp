@@ -125,7 +125,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, storedPassword);
         QFETCH(bool, loginAccepted);
         QFETCH(QStringList, dialogs);
-        t->writeFile(QStringLiteral("zebntpnl.ini"), settingsFile(false, storedPassword, false));
+        t->writeFile(QStringLiteral("zebntpnl.ini"), settingsFile(false, storedPassword, true));
         t->server.filesReadable = false;
         t->prompts.dialogHandler = [&](Dialog d, const QString& tag) {
             if (d == Dialog::Login) {
@@ -139,6 +139,8 @@ private Q_SLOTS:
         QStringList titles = t->prompts.titles();
         QCOMPARE(titles.takeFirst(), QStringLiteral("Error Reading File"));
         QCOMPARE(t->prompts.asked[0].text, QStringLiteral("Server Files not found"));
+        for (const auto& a : t->prompts.asked)
+            QCOMPARE(a.windowOrder, NotTopMost);  // nothing is asked behind the panel
         QCOMPARE(titles, dialogs);
         if (titles.contains(dialogName(Dialog::Login)))
             QCOMPARE(t->prompts.asked[1].text, QString());
@@ -146,7 +148,7 @@ private Q_SLOTS:
             QCOMPARE(t->prompts.asked.back().text, QStringLiteral("Initial"));
         QCOMPARE(t->view.status1, QStringLiteral("Destination Controlled (NC) "));
         QVERIFY(!t->view.sourceBoxEnabled);
-        QCOMPARE(t->view.windowOrder, NotTopMost);  // from "Stay On Top=No"
+        QCOMPARE(t->view.windowOrder, TopMost);  // back to "Stay On Top=Yes"
     }
 
     void shutDownRunsOnce()

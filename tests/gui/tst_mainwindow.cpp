@@ -1,0 +1,348 @@
+// The real main window driven through start-up and shut-down, with the server and the operator's
+// answers faked. Runs offscreen.
+
+#include "app/MainWindow.h"
+#include "core/Startup.h"
+#include "state/Panel.h"
+#include "storage/IniFile.h"
+#include "support/Fakes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QString dialogName(Dialog dialog)
+{
+    switch (dialog) {
+    case Dialog::Login: return QStringLiteral("Login");
+    case Dialog::Setup: return QStringLiteral("Setup");
+    case Dialog::Password: return QStringLiteral("Password");
+    case Dialog::About: return QStringLiteral("About");
+    case Dialog::DisplayList: return QStringLiteral("DisplayList");
+    case Dialog::ServerPassword: return QStringLiteral("ServerPassword");
+    }
+    return QString();
+}
+
+bool isTopMost(const QWidget& window) { return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+// Answers every message with OK and closes every dialog with the Tag it was given. Records each
+// one asked, marked " [top]" when the main window was topmost at that moment.
+class WindowPrompts final : public Prompts {
+public:
+    explicit WindowPrompts(const QWidget& window) : m_window(window) {}
+
+    QStringList asked;
+
+    MsgResult message(const QString&, const QString& title, MsgIcon, MsgButtons) override
+    {
+        record(title);
+        return MsgResult::Ok;
+    }
+    QString showDialog(Dialog dialog, const QString& tag) override
+    {
+        record(QStringLiteral("%1(%2)").arg(dialogName(dialog), tag));
+        return tag;
+    }
+
+private:
+    void record(const QString& what) { asked << what + (isTopMost(m_window) ? QStringLiteral(" [top]") : QString()); }
+    const QWidget& m_window;
+};
+
+// A settings file; mode is "Yes" for TCP/IP, "No" for File mode.
+QByteArray settingsFile(const QByteArray& tcpIpMode, const QByteArray& stayOnTop, const QByteArray& refreshRate,
+                        const QByteArray& pollRate, const QByteArray& ipPort = "1250")
+{
+    return "[CONFIG]\r\nOutput=5\r\nTCP/IP Mode=" + tcpIpMode + "\r\nHide Inhibits=Yes\r\nStay On Top=" + stayOnTop
+        + "\r\n[FILE]\r\nServer path=/srv/zeb\r\nRefresh Rate=" + refreshRate
+        + "\r\nTime Out=50\r\n[TCP/IP]\r\nIP Port=" + ipPort + "\r\nIP Address=127.0.0.1\r\nPoll Rate=" + pollRate
+        + "\r\nTime Out=30\r\n";
+}
+
+// The real window with a fresh state, faked ports and AppDir in a temporary directory.
+struct WindowPanel {
+    QTemporaryDir dir;
+    PanelState s;
+    MainWindow window;
+    WindowPrompts prompts{window};
+    FixedClock clock;
+    FakeServer server;
+    Panel panel{s, window, prompts, clock, server};
+
+    WindowPanel()
+    {
+        s.AppDir = dir.path() + QDir::separator();
+        window.setPanel(&panel);
+    }
+
+    QString settingsPath() const { return s.AppDir + QStringLiteral("zebntpnl.ini"); }
+
+    bool writeSettings(const QByteArray& contents) const
+    {
+        QFile f(settingsPath());
+        return f.open(QIODevice::WriteOnly) && f.write(contents) == contents.size();
+    }
+
+    QByteArray setting(const char* section, const char* key) const
+    {
+        IniFile ini;
+        return IniFile::load(settingsPath(), ini) ? ini.value(section, key) : QByteArray("<unreadable>");
+    }
+
+    QComboBox* sourceBox() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
+    QLabel* statusPanel(int n) const
+    {
+        return window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel%1").arg(n));
+    }
+};
+
+} // namespace
+
+class TestMainWindow final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Closing the window is under test; it must not end the test run.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+
+    void startup_data()
+    {
+        QTest::addColumn<QByteArray>("settings");  // empty: no settings file
+        QTest::addColumn<bool>("filesReadable");
+        QTest::addColumn<bool>("sourceEnabled");
+        QTest::addColumn<bool>("topMost");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("connects");
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("status1");
+
+        const QString notSpecified = QStringLiteral("Not Specified");
+        const QStringList firstStart{QStringLiteral("Configuration Error"), QStringLiteral("Login(new)"),
+                                     QStringLiteral("Setup(Initial)")};
+
+        QTest::newRow("TCP/IP, stay on top") << settingsFile("Yes", "Yes", "250", "1") << true << true << true
+                                             << 1000 << 1 << 0 << QStringList() << notSpecified;
+        QTest::newRow("TCP/IP, not on top") << settingsFile("Yes", "No", "250", "5") << true << true << false
+                                            << 5000 << 1 << 0 << QStringList() << notSpecified;
+        // Wider than a 16-bit interval could hold: the timer still gets the whole hour.
+        QTest::newRow("TCP/IP, hourly poll") << settingsFile("Yes", "Yes", "250", "3600") << true << true << true
+                                             << 3600000 << 1 << 0 << QStringList() << notSpecified;
+        QTest::newRow("File mode, files read") << settingsFile("No", "Yes", "250", "5") << true << true << true
+                                               << 250 << 0 << 1 << QStringList() << notSpecified;
+        QTest::newRow("File mode, files missing")
+            << settingsFile("No", "No", "250", "5") << false << false << false << 250 << 0 << 1
+            << QStringList{QStringLiteral("Error Reading File"), QStringLiteral("Setup(Initial)")}
+            << QStringLiteral("Destination Controlled (NC) ");
+        // Messages and dialogs of the first start come while the window is not topmost; it is
+        // topmost afterwards although no setting asked for it.
+        QTest::newRow("no settings file") << QByteArray() << true << false << true << 100 << 0 << 0 << firstStart
+                                          << notSpecified;
+        // A damaged file fails part-way: TCP/IP mode was read, yet no connection is started and the
+        // poll interval is never reached.
+        QTest::newRow("IP Port not a number") << settingsFile("Yes", "No", "250", "5", "12a") << true << false
+                                              << true << 100 << 0 << 0 << firstStart << notSpecified;
+    }
+
+    void startup()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(bool, filesReadable);
+        QFETCH(bool, sourceEnabled);
+        QFETCH(bool, topMost);
+        QFETCH(int, interval);
+        QFETCH(int, connects);
+        QFETCH(int, reads);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, status1);
+
+        WindowPanel p;
+        if (!settings.isEmpty())
+            QVERIFY(p.writeSettings(settings));
+        p.server.filesReadable = filesReadable;
+
+        Form_Load(p.panel);
+
+        QComboBox* box = p.sourceBox();
+        QVERIFY(box);
+        QCOMPARE(box->count(), 1);
+        QCOMPARE(box->currentText(), QStringLiteral("No System"));
+        QCOMPARE(box->isEnabled(), sourceEnabled);
+        QCOMPARE(isTopMost(p.window), topMost);
+        QCOMPARE(p.window.fileCheckTimer()->interval(), interval);
+        QVERIFY(p.window.fileCheckTimer()->isActive());
+        QCOMPARE(p.server.connects, connects);
+        QCOMPARE(p.server.reads, reads);
+        QCOMPARE(p.prompts.asked, asked);
+        QCOMPARE(p.statusPanel(1)->text(), status1);
+        QCOMPARE(p.statusPanel(2)->text(), QStringLiteral("NF"));
+    }
+
+    // Every command in menu order with its caption and whether it is offered. Only Exit has a
+    // handler in this build, so only Exit is offered even where start-up enables more.
+    void menuBar()
+    {
+        WindowPanel p;
+        QVERIFY(p.writeSettings(settingsFile("Yes", "Yes", "100", "1")));
+        Form_Load(p.panel);
+
+        QStringList shown;
+        for (QAction* top : p.window.menuBar()->actions()) {
+            QMenu* menu = top->menu();
+            QVERIFY(menu);
+            shown << menu->objectName() + QLatin1Char(' ') + top->text();
+            for (QAction* item : menu->actions()) {
+                if (item->isSeparator())
+                    shown << QStringLiteral("  -");
+                else
+                    shown << QStringLiteral("  %1 %2%3").arg(item->objectName(), item->text(),
+                                                             item->isEnabled() ? QString() : QStringLiteral(" (off)"));
+            }
+        }
+        const QStringList expected{
+            QStringLiteral("mnuFile &File"),
+            QStringLiteral("  mnuSetup &Setup (off)"),
+            QStringLiteral("  mnuPassword &Password (off)"),
+            QStringLiteral("  -"),
+            QStringLiteral("  mnuDsiplayList Edit Display& List (off)"),
+            QStringLiteral("  -"),
+            QStringLiteral("  mnuSalvoMode Salvo Mode (off)"),
+            QStringLiteral("  -"),
+            QStringLiteral("  mnuConnect &Connect (off)"),
+            QStringLiteral("  -"),
+            QStringLiteral("  mnuExit E&xit"),
+            QStringLiteral("mnuHelp &Help"),
+            QStringLiteral("  mnuContents &Contents (off)"),
+            QStringLiteral("  -"),
+            QStringLiteral("  mnuAbout &About (off)"),
+        };
+        QCOMPARE(shown, expected);
+    }
+
+    void statusPanels_data()
+    {
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("toolTip");
+        QTest::newRow("destination") << 1 << QStringLiteral("Not Specified") << QStringLiteral("Destination Under Control");
+        QTest::newRow("connection") << 2 << QStringLiteral("NF") << QStringLiteral("Server Network Connection Status");
+    }
+
+    void statusPanels()
+    {
+        QFETCH(int, panel);
+        QFETCH(QString, text);
+        QFETCH(QString, toolTip);
+        WindowPanel p;
+        QLabel* label = p.statusPanel(panel);
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->toolTip(), toolTip);
+        QVERIFY(p.window.statusBar()->isAncestorOf(label));
+    }
+
+    // The window keeps its size and the source box its place, whatever texts it is given.
+    void fixedLayout()
+    {
+        WindowPanel p;
+        QVERIFY(p.writeSettings(settingsFile("Yes", "Yes", "100", "1")));
+        Form_Load(p.panel);
+        p.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+
+        QComboBox* box = p.sourceBox();
+        QCOMPARE(box->pos(), QPoint(8, 8));
+        QCOMPARE(box->width(), 161);
+        QCOMPARE(box->font().bold(), true);
+        QCOMPARE(box->font().pointSizeF(), 9.75);
+        const QSize size = p.window.size();
+        QCOMPARE(p.window.minimumSize(), size);
+        QCOMPARE(p.window.maximumSize(), size);
+
+        p.window.setStatusText(1, QStringLiteral("Destination: A destination with a long name [256]"));
+        p.window.setStatusText(2, QStringLiteral("Not Connected"));
+        p.window.clearSourceBox();
+        p.window.addSourceItem(QStringLiteral("A source whose name is far wider than the box"));
+        p.window.setSourceIndex(0);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(p.window.size(), size);
+        QCOMPARE(box->geometry(), QRect(QPoint(8, 8), QSize(161, box->height())));
+    }
+
+    // Shut-down runs once whichever way comes first; the other way afterwards writes nothing.
+    void shutDownOnce_data()
+    {
+        QTest::addColumn<bool>("exitFirst");
+        QTest::newRow("Exit, then close") << true;
+        QTest::newRow("close, then Exit") << false;
+    }
+
+    void shutDownOnce()
+    {
+        QFETCH(bool, exitFirst);
+        WindowPanel p;
+        QVERIFY(p.writeSettings(settingsFile("Yes", "Yes", "100", "1")));
+        Form_Load(p.panel);
+        p.window.show();
+        QWidget other;  // another window of the program, closed by the shut-down as well
+        other.show();
+
+        QAction* exit = p.window.findChild<QAction*>(QStringLiteral("mnuExit"));
+        QVERIFY(exit);
+        const auto end = [&](bool viaExit) {
+            if (viaExit)
+                exit->trigger();
+            else
+                p.window.close();
+        };
+
+        p.s.OutputControlled = 11;
+        end(exitFirst);
+        QVERIFY(p.s.ShutDownDone);
+        QCOMPARE(p.setting("CONFIG", "Output"), QByteArray("12"));
+        QVERIFY(!p.window.isVisible());
+        QVERIFY(!other.isVisible());
+        QVERIFY(!p.window.fileCheckTimer()->isActive());
+        QCOMPARE(p.server.connects, 1);
+        QCOMPARE(p.server.disconnects, 0);
+
+        p.s.OutputControlled = 20;
+        end(!exitFirst);
+        Unload_Program(p.panel);
+        QCOMPARE(p.setting("CONFIG", "Output"), QByteArray("12"));
+    }
+
+    // Raising or lowering the window re-creates it; it stays where it was, the same size, shown.
+    void windowOrderKeepsGeometry()
+    {
+        WindowPanel p;
+        p.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+        p.window.move(40, 50);
+        const QRect before = p.window.geometry();
+
+        for (const int order : {NotTopMost, TopMost, NotTopMost, NotTopMost}) {
+            p.window.setWindowOrder(order);
+            QCOMPARE(isTopMost(p.window), order == TopMost);
+            QVERIFY(p.window.isVisible());
+            QCOMPARE(p.window.geometry(), before);
+        }
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
