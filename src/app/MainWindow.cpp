@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 
+#include "core/Menus.h"
 #include "core/Startup.h"
+#include "protocol/TcpComm.h"
 #include "state/Panel.h"
 
 #include <QAbstractItemView>
@@ -118,8 +120,21 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_tmrFileCheck = new QTimer(this);
     m_tmrFileCheck->setObjectName(QStringLiteral("tmrFileCheck"));
     m_tmrFileCheck->setInterval(100);
-    connect(m_tmrFileCheck, &QTimer::timeout, this, &MainWindow::fileCheckTick);
+    connect(m_tmrFileCheck, &QTimer::timeout, this, [this] {
+        if (m_panel)
+            m_panel->server.PollCycle();
+    });
     m_tmrFileCheck->start();
+
+    // Runs only while RxBuffer holds bytes, so the idle panel does not wake every millisecond.
+    m_tmrDecode = new QTimer(this);
+    m_tmrDecode->setObjectName(QStringLiteral("tmrDecode"));
+    m_tmrDecode->setInterval(1);
+    m_tmrDecode->setTimerType(Qt::PreciseTimer);
+    connect(m_tmrDecode, &QTimer::timeout, this, [this] {
+        if (m_panel)
+            tmrDecode_Timer(*m_panel);
+    });
 
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -146,7 +161,7 @@ void MainWindow::buildMenus()
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
     addCommand(file, MenuCommand::SalvoMode, "mnuSalvoMode", QStringLiteral("Salvo Mode"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
-    addCommand(file, MenuCommand::Connect, "mnuConnect", QStringLiteral("&Connect"));
+    QAction* connectCommand = addCommand(file, MenuCommand::Connect, "mnuConnect", QStringLiteral("&Connect"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
     QAction* exit = addCommand(file, MenuCommand::Exit, "mnuExit", QStringLiteral("E&xit"));
 
@@ -161,7 +176,11 @@ void MainWindow::buildMenus()
         if (m_panel)
             Unload_Program(*m_panel);
     });
-    m_available = {MenuCommand::Exit};
+    connect(connectCommand, &QAction::triggered, this, [this] {
+        if (m_panel)
+            mnuConnect_Click(*m_panel);
+    });
+    m_available = {MenuCommand::Exit, MenuCommand::Connect};
 
     for (const auto& [command, act] : m_actions)
         applyMenuEnabled(command);
@@ -198,9 +217,38 @@ void MainWindow::setFileCheckEnabled(bool enabled)
         m_tmrFileCheck->stop();
 }
 
-void MainWindow::clearSourceBox() { m_cmboSourceSelect->clear(); }
+void MainWindow::setDecodeTimerEnabled(bool enabled)
+{
+    if (enabled)
+        m_tmrDecode->start();
+    else
+        m_tmrDecode->stop();
+}
+
+void MainWindow::clearSourceBox()
+{
+    m_cmboSourceSelect->setPlaceholderText(QString());
+    m_cmboSourceSelect->clear();
+}
+
 void MainWindow::addSourceItem(const QString& text) { m_cmboSourceSelect->addItem(text); }
-void MainWindow::setSourceIndex(int index) { m_cmboSourceSelect->setCurrentIndex(index); }
+
+void MainWindow::setSourceIndex(int index)
+{
+    m_cmboSourceSelect->setPlaceholderText(QString());
+    m_cmboSourceSelect->setCurrentIndex(index);
+}
+
+int MainWindow::sourceCount() const { return m_cmboSourceSelect->count(); }
+
+// The box is not editable, so it has no edit text of its own: a non-editable QComboBox shows its
+// placeholder text while no entry is selected, which shows the text without adding an entry that
+// the operator could pick.
+void MainWindow::setSourceText(const QString& text)
+{
+    m_cmboSourceSelect->setPlaceholderText(text);
+    m_cmboSourceSelect->setCurrentIndex(-1);
+}
 void MainWindow::setSourceBoxEnabled(bool enabled) { m_cmboSourceSelect->setEnabled(enabled); }
 
 void MainWindow::clearOutputSelect()
@@ -243,6 +291,9 @@ void MainWindow::closeAllWindows()
             (*it)->close();
     if (!m_closing)
         close();
+    // End the program now, also out of a message box's own loop: a box opened by a late socket
+    // event must not keep a closed panel running.
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -28,9 +28,12 @@ public:
     void setWindowOrder(int order) override;
     void setFileCheckInterval(int milliseconds) override;
     void setFileCheckEnabled(bool enabled) override;
+    void setDecodeTimerEnabled(bool enabled) override;
     void clearSourceBox() override;
     void addSourceItem(const QString& text) override;
     void setSourceIndex(int index) override;
+    int sourceCount() const override;
+    void setSourceText(const QString& text) override;
     void setSourceBoxEnabled(bool enabled) override;
     void clearOutputSelect() override;
     void addOutputSelectItem(const QString& text) override;
@@ -46,9 +49,6 @@ public:
     QStringListModel* outputSelectModel() { return &m_outputSelect; }
     int outputSelectIndex() const { return m_outputSelectIndex; }
 
-Q_SIGNALS:
-    void fileCheckTick();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -62,6 +62,7 @@ private:
     QLabel* m_statusPanel1 = nullptr;
     QLabel* m_statusPanel2 = nullptr;
     QTimer* m_tmrFileCheck = nullptr;
+    QTimer* m_tmrDecode = nullptr;
     std::map<MenuCommand, QAction*> m_actions;
     std::map<MenuCommand, bool> m_wantEnabled;   // what the logic asked for
     QSet<MenuCommand> m_available;               // commands whose handlers this build has

@@ -28,9 +28,23 @@ MsgResult QtPrompts::message(const QString& text, const QString& title, MsgIcon 
     }
 }
 
-QString QtPrompts::showDialog(Dialog /*dialog*/, const QString& /*tag*/)
+QString QtPrompts::showDialog(Dialog dialog, const QString& tag)
 {
+    if (dialog == Dialog::ServerPassword && m_panel) {
+        // A fresh prompt for every request; it is destroyed when it closes.
+        auto* prompt = new SwitcherPasswordDialog(*m_panel, m_owner);
+        m_switcherPassword = prompt;
+        prompt->exec();
+        delete prompt;
+        return tag;
+    }
     // The login, setup and other dialogs are not part of this build yet: nothing is shown and
     // the caller sees the dialog closed without a result.
     return QStringLiteral("fail");
+}
+
+void QtPrompts::closeDialog(Dialog dialog)
+{
+    if (dialog == Dialog::ServerPassword && m_switcherPassword)
+        m_switcherPassword->dismiss();
 }

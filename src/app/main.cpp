@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
-#include "app/PendingServer.h"
+#include "app/QtLink.h"
 #include "app/QtPrompts.h"
+#include "app/ServerAccess.h"
 #include "app/SystemClock.h"
 #include "core/Startup.h"
 #include "state/Panel.h"
@@ -62,9 +63,13 @@ int main(int argc, char* argv[])
     MainWindow window;
     QtPrompts prompts(&window);
     SystemClock clock;
-    PendingServer server;
-    Panel panel{state, window, prompts, clock, server};
+    ServerAccess server;
+    QtLink link;
+    Panel panel{state, window, prompts, clock, server, link};
     window.setPanel(&panel);
+    server.setPanel(&panel);
+    prompts.setPanel(&panel);
+    link.setPanel(&panel);
     closeOnTerminate(window);
     QObject::connect(&app, &QApplication::aboutToQuit, [&panel] { Unload_Program(panel); });
 

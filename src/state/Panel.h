@@ -10,4 +10,5 @@ struct Panel {
     Prompts& prompts;
     const Clock& clock;
     Server& server;
+    Link& link;
 };

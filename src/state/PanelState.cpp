@@ -23,7 +23,7 @@ void InitVariables(PanelState& s, PanelView& view)
     s.ComboChannelList.assign(inputs, 0);
     s.InputAlphas.assign(inputs, QString());
     s.OutputChannelList.assign(outputs, 0);
-    s.InhibitMap.assign(inputs * outputs, 0);
+    s.resizeInhibitMap(s.NumInputs, s.NumOutputs);
 
     s.StayOnTop = TopMost;
     s.OutputListIndex = 0;

@@ -53,13 +53,32 @@ struct PanelState {
     std::vector<int> OutputChannelList;
     std::vector<int> OutputPosition;
 
-    // One byte per (source, destination): 1 = the source may not be routed there.
+    // One byte per (source, destination): 1 = the source may not be routed there. Its dimensions
+    // are those it was last sized to, which need not be NumInputs x NumOutputs (an alpha table
+    // sizes it one larger each way, the inhibit map message to the destinations it covers).
     std::vector<std::uint8_t> InhibitMap;
-    std::uint8_t inhibit(int source, int destination) const
+    int InhibitSources = 256;       // rows
+    int InhibitDestinations = 256;  // columns, the length of one source's row
+    // Re-dimensions the map; every entry becomes 0.
+    void resizeInhibitMap(int sources, int destinations)
     {
-        return InhibitMap[static_cast<std::size_t>(source) * static_cast<std::size_t>(NumOutputs)
-                          + static_cast<std::size_t>(destination)];
+        InhibitSources = sources > 0 ? sources : 0;
+        InhibitDestinations = destinations > 0 ? destinations : 0;
+        InhibitMap.assign(static_cast<std::size_t>(InhibitSources)
+                              * static_cast<std::size_t>(InhibitDestinations), 0);
     }
+    bool inhibitInRange(int source, int destination) const
+    {
+        return source >= 0 && source < InhibitSources && destination >= 0
+            && destination < InhibitDestinations;
+    }
+    std::size_t inhibitIndex(int source, int destination) const
+    {
+        return static_cast<std::size_t>(source) * static_cast<std::size_t>(InhibitDestinations)
+            + static_cast<std::size_t>(destination);
+    }
+    // Unchecked: callers check inhibitInRange first.
+    std::uint8_t inhibit(int source, int destination) const { return InhibitMap[inhibitIndex(source, destination)]; }
 
     std::vector<OutputStatusRecord> OutputStatus;
 

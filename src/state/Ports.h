@@ -3,6 +3,7 @@
 // The small interfaces through which the panel's logic reaches the outside world.
 // The application implements them with Qt; tests implement them with recorders and scripts.
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -20,11 +21,18 @@ public:
     // tmrFileCheck: File-mode poll or TCP/IP link poll.
     virtual void setFileCheckInterval(int milliseconds) = 0;
     virtual void setFileCheckEnabled(bool enabled) = 0;
+    // tmrDecode: drains RxBuffer one message per tick while it holds bytes.
+    virtual void setDecodeTimerEnabled(bool enabled) = 0;
 
     // cmboSourceSelect.
     virtual void clearSourceBox() = 0;
     virtual void addSourceItem(const QString& text) = 0;
     virtual void setSourceIndex(int index) = 0;
+    // Number of entries the box holds.
+    virtual int sourceCount() const = 0;
+    // Shows a text that is none of the box's entries (a destination feeding the controlled one);
+    // no entry is selected meanwhile.
+    virtual void setSourceText(const QString& text) = 0;
     virtual void setSourceBoxEnabled(bool enabled) = 0;
 
     // The setup dialog's destination box cmboOutputSelect.
@@ -58,6 +66,8 @@ public:
                               MsgButtons buttons) = 0;
     // Shows a dialog modally with the given Tag and returns the Tag it closed with.
     virtual QString showDialog(Dialog dialog, const QString& tag) = 0;
+    // Closes a dialog that is open (as if cancelled without its own action); nothing otherwise.
+    virtual void closeDialog(Dialog dialog) = 0;
 };
 
 // Local time, for the error log.
@@ -65,6 +75,22 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+};
+
+// The TCP client socket to the Server Module. Its events (connected, connect failed, data
+// arrived, closed by the peer) come back in as calls of the link's event operations.
+class Link {
+public:
+    virtual ~Link() = default;
+    // Starts a non-blocking connect; false when it cannot even be started (for example a bad
+    // address), in which case no event follows.
+    virtual bool connectToHost(const QString& address, int port) = 0;
+    // Closes or abandons the connection at once; no event follows.
+    virtual void close() = 0;
+    virtual bool isConnected() const = 0;
+    // Queues the whole message; it reaches the peer whole, once and in order. False when the
+    // socket refused it.
+    virtual bool write(const QByteArray& bytes) = 0;
 };
 
 // The router's server software as the panel core uses it: the TCP/IP link and the File-mode readers.
@@ -75,4 +101,6 @@ public:
     virtual void DisconnectSocket() = 0;
     // Reads the network data files once; true when they were read and the display rebuilt.
     virtual bool ReadNetworkFiles() = 0;
+    // One tick of tmrFileCheck: the link poll in TCP/IP mode, the file poll in File mode.
+    virtual void PollCycle() = 0;
 };

@@ -55,6 +55,7 @@ public:
         record(QStringLiteral("%1(%2)").arg(dialogName(dialog), tag));
         return tag;
     }
+    void closeDialog(Dialog) override {}
 
 private:
     void record(const QString& what) { asked << what + (isTopMost(m_window) ? QStringLiteral(" [top]") : QString()); }
@@ -79,7 +80,8 @@ struct WindowPanel {
     WindowPrompts prompts{window};
     FixedClock clock;
     FakeServer server;
-    Panel panel{s, window, prompts, clock, server};
+    RecordingLink link;
+    Panel panel{s, window, prompts, clock, server, link};
 
     WindowPanel()
     {
@@ -222,7 +224,7 @@ private Q_SLOTS:
             QStringLiteral("  -"),
             QStringLiteral("  mnuSalvoMode Salvo Mode (off)"),
             QStringLiteral("  -"),
-            QStringLiteral("  mnuConnect &Connect (off)"),
+            QStringLiteral("  mnuConnect &Connect"),  // TCP/IP mode offers Connect
             QStringLiteral("  -"),
             QStringLiteral("  mnuExit E&xit"),
             QStringLiteral("mnuHelp &Help"),

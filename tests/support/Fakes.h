@@ -16,8 +16,10 @@ public:
     QStringList windowOrderLog;  // every order set, in sequence
     int fileCheckInterval = 100;
     bool fileCheckEnabled = true;
+    bool decodeTimerEnabled = true;
     QStringList sourceItems;
     int sourceIndex = -1;
+    QString sourceText;          // shown by setSourceText while no entry is selected
     bool sourceBoxEnabled = false;
     QStringList outputItems;
     int outputIndex = -1;
@@ -32,9 +34,12 @@ public:
     void setWindowOrder(int order) override;
     void setFileCheckInterval(int ms) override { fileCheckInterval = ms; }
     void setFileCheckEnabled(bool enabled) override { fileCheckEnabled = enabled; }
-    void clearSourceBox() override { sourceItems.clear(); sourceIndex = -1; }
+    void setDecodeTimerEnabled(bool enabled) override { decodeTimerEnabled = enabled; }
+    void clearSourceBox() override { sourceItems.clear(); sourceIndex = -1; sourceText.clear(); }
     void addSourceItem(const QString& text) override { sourceItems << text; }
-    void setSourceIndex(int index) override { sourceIndex = index; }
+    void setSourceIndex(int index) override { sourceIndex = index; sourceText.clear(); }
+    int sourceCount() const override { return static_cast<int>(sourceItems.size()); }
+    void setSourceText(const QString& text) override { sourceText = text; sourceIndex = -1; }
     void setSourceBoxEnabled(bool enabled) override { sourceBoxEnabled = enabled; }
     void clearOutputSelect() override { outputItems.clear(); outputIndex = -1; }
     void addOutputSelectItem(const QString& text) override { outputItems << text; }
@@ -62,6 +67,8 @@ public:
 
     MsgResult message(const QString& text, const QString& title, MsgIcon, MsgButtons) override;
     QString showDialog(Dialog dialog, const QString& tag) override;
+    void closeDialog(Dialog dialog) override { closed.push_back(dialog); }
+    std::vector<Dialog> closed;
 
     QStringList titles() const;
 
@@ -80,10 +87,42 @@ public:
     int connects = 0;
     int disconnects = 0;
     int reads = 0;
+    int pollCycles = 0;
     bool filesReadable = true;
     void ConnectSocket() override { ++connects; }
     void DisconnectSocket() override { ++disconnects; }
     bool ReadNetworkFiles() override { ++reads; return filesReadable; }
+    void PollCycle() override { ++pollCycles; }
+};
+
+// Records what the logic sends and does to the socket; the test plays the peer.
+class RecordingLink final : public Link {
+public:
+    bool connected = false;
+    bool refuseConnect = false;  // connectToHost fails at once
+    bool refuseWrite = false;    // write fails
+    int connectCalls = 0;
+    int closeCalls = 0;
+    QString address;
+    int port = 0;
+    QList<QByteArray> sent;      // every message written, in order
+
+    bool connectToHost(const QString& a, int p) override
+    {
+        ++connectCalls;
+        address = a;
+        port = p;
+        return !refuseConnect;
+    }
+    void close() override { ++closeCalls; connected = false; }
+    bool isConnected() const override { return connected; }
+    bool write(const QByteArray& bytes) override
+    {
+        if (refuseWrite)
+            return false;
+        sent << bytes;
+        return true;
+    }
 };
 
 // A fresh state and recording ports, with AppDir in a temporary directory.
@@ -94,7 +133,8 @@ struct TestPanel {
     ScriptedPrompts prompts{view};
     FixedClock clock;
     FakeServer server;
-    Panel panel{s, view, prompts, clock, server};
+    RecordingLink link;
+    Panel panel{s, view, prompts, clock, server, link};
 
     TestPanel();
     QString path(const QString& name) const { return s.AppDir + name; }

@@ -1,0 +1,74 @@
+#include "app/QtLink.h"
+
+#include "protocol/TcpComm.h"
+#include "state/Panel.h"
+
+QtLink::QtLink(QObject* parent) : QObject(parent)
+{
+    m_socket.setObjectName(QStringLiteral("scktServer"));
+    connect(&m_socket, &QTcpSocket::connected, this, [this] {
+        m_connecting = false;
+        // Polls are small and frequent; send them at once.
+        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        if (m_panel)
+            scktServer_Connect(*m_panel);
+    });
+    connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray bytes = m_socket.readAll();
+        if (m_panel && !bytes.isEmpty())
+            scktServer_DataArrival(*m_panel, bytes);
+    });
+    connect(&m_socket, &QTcpSocket::errorOccurred, this, &QtLink::onError);
+    connect(&m_socket, &QTcpSocket::disconnected, this, &QtLink::onDisconnected);
+}
+
+bool QtLink::connectToHost(const QString& address, int port)
+{
+    if (address.trimmed().isEmpty() || port < 1 || port > 65535)
+        return false;
+    m_closing = true;
+    m_socket.abort();
+    m_closing = false;
+    m_connecting = true;
+    m_socket.connectToHost(address.trimmed(), static_cast<quint16>(port));
+    return true;
+}
+
+void QtLink::close()
+{
+    m_connecting = false;
+    m_closing = true;
+    m_socket.abort();
+    m_closing = false;
+}
+
+bool QtLink::isConnected() const
+{
+    return m_socket.state() == QAbstractSocket::ConnectedState;
+}
+
+bool QtLink::write(const QByteArray& bytes)
+{
+    // QTcpSocket keeps what the kernel does not take yet and sends it in order.
+    return m_socket.write(bytes) == bytes.size();
+}
+
+void QtLink::onError(QAbstractSocket::SocketError)
+{
+    if (m_closing || !m_connecting)
+        return;  // errors of an established connection end in disconnected()
+    m_connecting = false;
+    m_closing = true;
+    m_socket.abort();
+    m_closing = false;
+    if (m_panel)
+        scktServer_ConnectFailed(*m_panel);
+}
+
+void QtLink::onDisconnected()
+{
+    if (m_closing || m_connecting)
+        return;
+    if (m_panel)
+        scktServer_Close(*m_panel);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "state/Ports.h"
+
+#include <QTcpSocket>
+
+struct Panel;
+
+// scktServer: the Link over a QTcpSocket. Socket signals become the link's event operations;
+// closing from our side raises no event.
+class QtLink final : public QObject, public Link {
+    Q_OBJECT
+public:
+    explicit QtLink(QObject* parent = nullptr);
+
+    // The panel whose events this link raises; set once before the first connect.
+    void setPanel(Panel* panel) { m_panel = panel; }
+
+    bool connectToHost(const QString& address, int port) override;
+    void close() override;
+    bool isConnected() const override;
+    bool write(const QByteArray& bytes) override;
+
+private:
+    void onError(QAbstractSocket::SocketError error);
+    void onDisconnected();
+
+    QTcpSocket m_socket;
+    Panel* m_panel = nullptr;
+    bool m_connecting = false;  // a connect was started and has not yet succeeded or failed
+    bool m_closing = false;     // our own close: no event
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "state/Ports.h"
+
+struct Panel;
+
+// The Server port as the application provides it: the TCP/IP link of the protocol library.
+// File mode's readers are not part of this build yet: the network data files are never found.
+class ServerAccess final : public Server {
+public:
+    void setPanel(Panel* panel) { m_panel = panel; }
+
+    void ConnectSocket() override;
+    void DisconnectSocket() override;
+    bool ReadNetworkFiles() override { return false; }
+    void PollCycle() override;
+
+private:
+    Panel* m_panel = nullptr;
+};

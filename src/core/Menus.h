@@ -1,0 +1,6 @@
+#pragma once
+
+struct Panel;
+
+// File > Connect / Disconnect.
+void mnuConnect_Click(Panel& panel);

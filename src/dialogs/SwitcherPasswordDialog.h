@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+struct Panel;
+
+// frmSwitcherPassword: asks the operator for the Server Module's password when the panel has
+// none configured. The typed password answers this one request and is not stored.
+class SwitcherPasswordDialog final : public QDialog {
+    Q_OBJECT
+public:
+    SwitcherPasswordDialog(Panel& panel, QWidget* parent = nullptr);
+    ~SwitcherPasswordDialog() override;
+
+    // Closes the prompt without answering (the link has ended).
+    void dismiss();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ok();
+
+    Panel& m_panel;
+    QLabel* m_lblIP = nullptr;
+    QLineEdit* m_txtPassword = nullptr;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <cstdint>
+
+struct Panel;
+
+// The link to the Server Module: connection, receive path, send path and supervision by polls.
+
+// RxBuffer never grows beyond this; a peer that sends more without completing messages loses the
+// buffered bytes (logged) and the stream resynchronises on the next command byte.
+inline constexpr qsizetype MaxRxBuffer = 16 * 1024 * 1024;
+
+// Table requests still unanswered are repeated after this many poll ticks.
+inline constexpr int RequestRetryLimit = 25;
+
+void ConnectSocket(Panel& panel);
+void DisconnectSocket(Panel& panel);
+void SendToSwitcher(Panel& panel, const QByteArray& message);
+void SetSystemState(Panel& panel, bool present);
+
+// Socket events.
+void scktServer_Connect(Panel& panel);
+void scktServer_ConnectFailed(Panel& panel);  // a started connect attempt failed
+void scktServer_Close(Panel& panel);          // the peer closed the connection
+void scktServer_DataArrival(Panel& panel, const QByteArray& bytes);
+
+// tmrDecode tick: one message out of RxBuffer, or the timer stops when it is empty.
+void tmrDecode_Timer(Panel& panel);
+
+// tmrFileCheck tick in TCP/IP mode: populate once all tables are in, retry missing tables,
+// time out a silent link, poll.
+void PollTick(Panel& panel);

@@ -1,0 +1,255 @@
+// The panel's link logic over a real QTcpSocket (QtLink) against the simulator on an ephemeral
+// loopback port. Poll ticks are driven by the test; the socket events arrive through the event loop.
+
+#include "support/Fakes.h"
+
+#include "app/QtLink.h"
+#include "protocol/Messages.h"
+#include "protocol/TcpComm.h"
+#include "RouterModel.h"
+#include "SimServer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Bound = 5000;  // ms, for every wait on the network
+
+// One panel: a fresh state, recording view and prompts, and a real socket link.
+struct LivePanel {
+    QTemporaryDir dir;
+    PanelState s;
+    RecordingView view;
+    ScriptedPrompts prompts{view};
+    FixedClock clock;
+    FakeServer server;
+    QtLink link;
+    Panel panel{s, view, prompts, clock, server, link};
+
+    explicit LivePanel(quint16 port)
+    {
+        s.AppDir = dir.path() + QDir::separator();
+        InitVariables(s, view);
+        s.TcpIpMode = true;
+        s.IpAddress = QStringLiteral("127.0.0.1");
+        s.IpPort = port;
+        link.setPanel(&panel);
+    }
+
+    // What tmrDecode does between events: one message per tick until nothing more is decoded.
+    void decode()
+    {
+        for (qsizetype before = -1; !s.RxBuffer.isEmpty() && s.RxBuffer.size() != before;) {
+            before = s.RxBuffer.size();
+            tmrDecode_Timer(panel);
+        }
+    }
+
+    // Connects and polls until every table has arrived and the panel is populated.
+    bool populate()
+    {
+        ConnectSocket(panel);
+        if (!QTest::qWaitFor([&] { return s.Connected; }, Bound))
+            return false;
+        // Poll (as the poll timer would, only faster) until the switcher is reported present; a
+        // server that asks for a password first answers polls only after the login.
+        if (!QTest::qWaitFor([&] {
+                decode();
+                if (!s.SystemOnline)
+                    PollTick(panel);
+                return s.SystemOnline && s.PendingTables == 0;
+            }, Bound))
+            return false;
+        PollTick(panel);
+        return s.PanelPopulated;
+    }
+};
+
+RouterConfig smallRouter()
+{
+    RouterConfig c;
+    c.sources = 12;
+    c.destinations = 6;
+    c.inhibits = {{3, 2}};
+    c.salvos = {Salvo{QByteArrayLiteral("Night"), 0, {{7, 1}, {8, 4}}},
+                Salvo{QByteArrayLiteral("Keyed"), 5, {{9, 0}}}};
+    return c;
+}
+
+} // namespace
+
+class TestLinkSim final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void allTablesArriveAfterTheFirstPollAnswer()
+    {
+        SimServer sim(smallRouter());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        LivePanel p(sim.serverPort());
+        QVERIFY(p.populate());
+
+        QCOMPARE(p.view.status2, QStringLiteral("OK"));
+        QCOMPARE(p.s.NumInputs, 12);
+        QCOMPARE(p.s.NumOutputs, 6);
+        QCOMPARE(p.s.NumSalvos, 2);
+        QCOMPARE(p.s.SalvoKeys[1], 5);
+        // Names in upper-case order, each with its channel.
+        QStringList names;
+        for (int i = 0; i < p.s.NumInputs; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            QCOMPARE(p.s.InputAlphaList[at].trimmed(),
+                     QString::fromLatin1(sim.model().sourceNames()[static_cast<std::size_t>(p.s.InputChannelList[at])]).trimmed());
+            names << p.s.InputAlphaList[at].toUpper();
+        }
+        QVERIFY(std::is_sorted(names.begin(), names.end()));
+        for (int d = 0; d < p.s.NumOutputs; ++d)
+            QCOMPARE(p.s.OutputStatus[static_cast<std::size_t>(d)].Sources[0], sim.model().sourceOf(d));
+        QCOMPARE(p.s.inhibit(3, 2), 1);
+        QCOMPARE(p.s.inhibit(3, 1), 0);
+    }
+
+    void takesComeBackFromTheServer_data()
+    {
+        QTest::addColumn<bool>("byteByByte");
+        QTest::addColumn<bool>("noise");
+        QTest::newRow("whole messages") << false << false;
+        QTest::newRow("one byte at a time") << true << false;
+        QTest::newRow("noise between messages") << false << true;
+    }
+    void takesComeBackFromTheServer()
+    {
+        QFETCH(bool, byteByByte);
+        QFETCH(bool, noise);
+        SimServer sim(smallRouter());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        LivePanel p(sim.serverPort());
+        QVERIFY(p.populate());
+        sim.setByteByByte(byteByByte);
+        sim.setNoise(noise);
+
+        // The panel's own change is shown only from the server's report.
+        const int shown = p.s.OutputStatus[2].Sources[0];
+        SendCrosspointChange(p.panel, 2, 5);
+        QCOMPARE(p.s.OutputStatus[2].Sources[0], shown);
+        QTRY_VERIFY_WITH_TIMEOUT((p.decode(), p.s.OutputStatus[2].Sources[0] == 5), Bound);
+        QCOMPARE(sim.model().sourceOf(2), 5);
+
+        // An inhibited route is refused: nothing changes on either side.
+        const int before = sim.model().sourceOf(2);
+        SendCrosspointChange(p.panel, 2, 3);
+        SendCrosspointChange(p.panel, 0, 11);  // a later change that does go through
+        QTRY_VERIFY_WITH_TIMEOUT((p.decode(), p.s.OutputStatus[0].Sources[0] == 11), Bound);
+        QCOMPARE(p.s.OutputStatus[2].Sources[0], before);
+
+        // A salvo's changes arrive as takes.
+        SendSalvoExecute(p.panel, 0);
+        QTRY_VERIFY_WITH_TIMEOUT((p.decode(), p.s.OutputStatus[1].Sources[0] == 7 && p.s.OutputStatus[4].Sources[0] == 8), Bound);
+    }
+
+    void anotherPanelsTakeShowsHere()
+    {
+        SimServer sim(smallRouter());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        LivePanel a(sim.serverPort());
+        LivePanel b(sim.serverPort());
+        QVERIFY(a.populate());
+        QVERIFY(b.populate());
+        SendCrosspointChange(a.panel, 5, 10);
+        QTRY_VERIFY_WITH_TIMEOUT((b.decode(), b.s.OutputStatus[5].Sources[0] == 10), Bound);
+        a.decode();
+        QCOMPARE(a.s.OutputStatus[5].Sources[0], 10);
+    }
+
+    void passwordRequestIsAnswered_data()
+    {
+        QTest::addColumn<QString>("configured");
+        QTest::addColumn<QString>("typed");  // what the operator types into the prompt
+        QTest::addColumn<bool>("promptShown");
+        QTest::newRow("from the configured password") << QStringLiteral("Secret1") << QString() << false;
+        QTest::newRow("typed into the prompt") << QString() << QStringLiteral("Secret1") << true;
+    }
+    void passwordRequestIsAnswered()
+    {
+        QFETCH(QString, configured);
+        QFETCH(QString, typed);
+        QFETCH(bool, promptShown);
+        SessionOptions options;
+        options.password = QByteArrayLiteral("Secret1");
+        SimServer sim(smallRouter(), options);
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        LivePanel p(sim.serverPort());
+        p.s.IpPassword = configured;
+        p.prompts.dialogHandler = [&](Dialog d, const QString& tag) {
+            if (d == Dialog::ServerPassword)
+                SendPassword(p.panel, typed);
+            return tag;
+        };
+        QVERIFY(p.populate());
+        const auto& asked = p.prompts.asked;
+        const bool shown = std::any_of(asked.begin(), asked.end(), [](const auto& a) {
+            return a.what == QStringLiteral("dialog:%1").arg(static_cast<int>(Dialog::ServerPassword));
+        });
+        QCOMPARE(shown, promptShown);
+        QCOMPARE(p.s.IpPassword, configured);  // a typed password is not kept
+    }
+
+    void lostLinkGivesNoSystem_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("server closes") << false;
+        QTest::newRow("server goes silent") << true;
+    }
+    void lostLinkGivesNoSystem()
+    {
+        QFETCH(bool, silent);
+        SimServer sim(smallRouter());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        LivePanel p(sim.serverPort());
+        p.s.IpTimeOut = 3;
+        QVERIFY(p.populate());
+
+        if (silent) {
+            sim.setSilent(true);
+            // IpTimeOut + 2 ticks without an answer end the link.
+            for (int tick = 0; tick < p.s.IpTimeOut + 2; ++tick)
+                PollTick(p.panel);
+        } else {
+            sim.closeAllConnections();
+            QTRY_VERIFY_WITH_TIMEOUT(!p.s.Connected, Bound);
+        }
+        QVERIFY(!p.s.Connected);
+        QVERIFY(!p.link.isConnected());
+        QCOMPARE(p.view.status1, QStringLiteral("Not Connected"));
+        QCOMPARE(p.view.sourceItems, QStringList{QStringLiteral("No System")});
+        QCOMPARE(p.view.menuCaption[MenuCommand::Connect], QStringLiteral("&Connect"));
+        QCOMPARE(p.s.PendingTables, 0x5380);
+
+        // The operator's Connect brings the panel back.
+        sim.setSilent(false);
+        QVERIFY(p.populate());
+        QCOMPARE(p.view.menuCaption[MenuCommand::Connect], QStringLiteral("&Disconnect"));
+    }
+
+    void refusedConnectionIsReportedOnce()
+    {
+        quint16 port = 0;
+        {
+            SimServer sim;
+            QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+            port = sim.serverPort();
+        }  // nothing listens there any more
+        LivePanel p(port);
+        ConnectSocket(p.panel);
+        QTRY_COMPARE_WITH_TIMEOUT(p.prompts.titles(), QStringList{QStringLiteral("Tova Vantrel")}, Bound);
+        QCoreApplication::processEvents();  // a second report would come from the same socket
+        QCOMPARE(p.prompts.titles().size(), 1);
+        QCOMPARE(p.prompts.asked[0].text, QStringLiteral("Unable to connect to remote host"));
+        QVERIFY(!p.s.Connected);
+    }
+};
+
+QTEST_MAIN(TestLinkSim)
+#include "tst_link_sim.moc"
