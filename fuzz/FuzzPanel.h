@@ -1,0 +1,71 @@
+#pragma once
+
+#include "state/Panel.h"
+
+#include <QStringList>
+
+// Ports that accept everything and keep nothing, so a fuzz run's memory stays flat.
+class NullView final : public PanelView {
+public:
+    void setWindowOrder(int) override {}
+    void setFileCheckInterval(int) override {}
+    void setFileCheckEnabled(bool) override {}
+    void setDecodeTimerEnabled(bool) override {}
+    void clearSourceBox() override { items = 0; }
+    void addSourceItem(const QString&) override { ++items; }
+    void setSourceIndex(int) override {}
+    int sourceCount() const override { return items; }
+    void setSourceText(const QString&) override {}
+    void setSourceBoxEnabled(bool) override {}
+    void clearOutputSelect() override {}
+    void addOutputSelectItem(const QString&) override {}
+    void setOutputSelectIndex(int) override {}
+    void setStatusText(int, const QString&) override {}
+    void setMenuEnabled(MenuCommand, bool) override {}
+    void setMenuCaption(MenuCommand, const QString&) override {}
+    void closeAllWindows() override {}
+    int items = 0;
+};
+
+class NullPrompts final : public Prompts {
+public:
+    MsgResult message(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::Ok; }
+    QString showDialog(Dialog, const QString& tag) override { return tag; }
+    void closeDialog(Dialog) override {}
+};
+
+class NullClock final : public Clock {
+public:
+    QDateTime now() const override { return {}; }
+};
+
+class NullServer final : public Server {
+public:
+    void ConnectSocket() override {}
+    void DisconnectSocket() override {}
+    bool ReadNetworkFiles() override { return false; }
+    void PollCycle() override {}
+};
+
+class CountingLink final : public Link {
+public:
+    bool connectToHost(const QString&, int) override { return true; }
+    void close() override {}
+    bool isConnected() const override { return true; }
+    bool write(const QByteArray& bytes) override
+    {
+        written += bytes.size();
+        return true;
+    }
+    qint64 written = 0;
+};
+
+struct FuzzPanel {
+    PanelState s;
+    NullView view;
+    NullPrompts prompts;
+    NullClock clock;
+    NullServer server;
+    CountingLink link;
+    Panel panel{s, view, prompts, clock, server, link};
+};
