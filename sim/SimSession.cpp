@@ -39,7 +39,13 @@ void SimSession::start()
     if (m_loggedIn)
         open();
     else
-        send(PasswordRequestMessage());
+        askForPassword();
+}
+
+void SimSession::askForPassword()
+{
+    m_passwordAsked = true;
+    send(PasswordRequestMessage());
 }
 
 void SimSession::open()
@@ -78,9 +84,10 @@ void SimSession::handle(const QByteArray& message)
 
     const std::uint8_t command = ByteAt(message, 0);
     if (!m_loggedIn) {
-        // Locked: the only thing a poll gets is the question for the password.
-        if (command == Cmd::Poll)
-            send(PasswordRequestMessage());
+        // Locked: a poll gets the question for the password, unless the question is still
+        // waiting for its answer (a panel whose operator is typing must not be asked twice).
+        if (command == Cmd::Poll && !m_passwordAsked)
+            askForPassword();
         else if (command == Cmd::Password)
             handlePassword(message);
     } else {
@@ -154,6 +161,7 @@ void SimSession::handlePassword(const QByteArray& message)
     }
     // Positions 3 to length - 3 hold the password's characters.
     const QByteArray given = message.mid(3, message.size() - 5);
+    m_passwordAsked = false;  // answered: a wrong password is asked for again at the next poll
     if (!m_loggedIn && given == m_options.password) {
         m_loggedIn = true;
         open();

@@ -86,6 +86,7 @@ private:
     void handlePassword(const QByteArray& message);
     void handleTypeReply(const QByteArray& message);
     void open();
+    void askForPassword();
     void carriedOut(const Crosspoint& change, int field);
     void send(const QByteArray& message);
     void sendNoise();
@@ -97,6 +98,7 @@ private:
     QByteArray m_buffer;
     QRandomGenerator m_random;
     bool m_loggedIn = false;
+    bool m_passwordAsked = false;  // a password request is waiting for its answer
     bool m_closing = false;
     bool m_typeReplyReceived = false;
     int m_messagesReceived = 0;

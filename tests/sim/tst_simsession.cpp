@@ -524,21 +524,25 @@ void TestSimSession::passwordGate()
     QCOMPARE(rig.messages(), QList<QByteArray>{PasswordRequestMessage()});
     QVERIFY(!rig.session.loggedIn());
 
-    // Until the password arrives: polls get the request again, nothing else is answered or done.
+    // Until the password arrives nothing is answered or done; while the request waits for its
+    // answer, polls do not ask again.
     rig.clear();
     rig.session.feed(hex("F5") + hex("F2 00 27 01 00 00 00 00 00 00 00 28 FF") + hex("FE 04 08 05 00 02 00 13 FF")
                      + hex("EA 64 00 00 64 FF"));
-    QCOMPARE(rig.messages(), QList<QByteArray>{PasswordRequestMessage()});
+    QCOMPARE(rig.output(), QByteArray());
     QCOMPARE(rig.model.sourceOf(2), 2);
 
-    // Wrong passwords (also the empty one a cancelled prompt sends) are not answered.
-    rig.clear();
+    // Wrong passwords (also the empty one a cancelled prompt sends) are not answered; the next
+    // poll asks again.
     rig.session.feed(passwordMessage("open"));
     rig.session.feed(hex("80 00 00 00 FF"));
     rig.session.feed(passwordMessage("open up").replace(3, 1, "O"));  // checksum now wrong
     QCOMPARE(rig.output(), QByteArray());
     QVERIFY(!rig.session.loggedIn());
     QCOMPARE(rig.session.messagesDropped(), 1);
+    rig.session.feed(hex("F5 F5"));
+    QCOMPARE(rig.messages(), QList<QByteArray>{PasswordRequestMessage()});
+    rig.clear();
 
     rig.session.feed(passwordMessage("open up"));
     QVERIFY(rig.session.loggedIn());
