@@ -2,17 +2,14 @@
 
 #include "RouterModel.h"
 #include "SimServer.h"
+#include "platform/TerminationSignals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <optional>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -148,33 +145,6 @@ Settings settingsFrom(const QCommandLineParser& p)
     return s;
 }
 
-int signalPipe[2] = {-1, -1};
-
-void onTerminate(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the event loop, so connections are closed and the process exits 0.
-void quitOnTerminate(QCoreApplication& app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
-        char byte;
-        [[maybe_unused]] const auto n = ::read(signalPipe[0], &byte, 1);
-        notifier->setEnabled(false);
-        QCoreApplication::quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTerminate;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
 
 void addOptions(QCommandLineParser& p)
 {
@@ -277,7 +247,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     server.setPanelPollInterval(settings->pollPanel);
-    quitOnTerminate(app);
+    // SIGINT and SIGTERM end the event loop, so connections are closed and the process exits 0.
+    OnTerminationSignal(&app, [] { QCoreApplication::quit(); });
 
     std::printf("zeb-server-sim listening on %s:%u\n", qPrintable(server.serverAddress().toString()),
                 unsigned(server.serverPort()));
