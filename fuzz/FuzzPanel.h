@@ -16,6 +16,9 @@ public:
     void setSourceIndex(int) override {}
     int sourceCount() const override { return items; }
     void setSourceText(const QString&) override {}
+    void addSourceItems(const QStringList& texts) override { items += static_cast<int>(texts.size()); }
+    void setSourceBoxFrozen(bool) override {}
+    void setSalvoTimerEnabled(bool) override {}
     void setSourceBoxEnabled(bool) override {}
     void clearOutputSelect() override {}
     void addOutputSelectItem(const QString&) override {}
@@ -43,6 +46,8 @@ class NullServer final : public Server {
 public:
     void ConnectSocket() override {}
     void DisconnectSocket() override {}
+    void SendCrosspointChange(int, int) override {}
+    void SendSalvoExecute(int) override {}
     bool ReadNetworkFiles() override { return false; }
     void PollCycle() override {}
 };

@@ -1,7 +1,9 @@
 #include "app/MainWindow.h"
 
 #include "core/Menus.h"
+#include "core/Salvo.h"
 #include "core/Startup.h"
+#include "core/Take.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
 
@@ -86,6 +88,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_cmboSourceSelect->view()->setPalette(palette);
     m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, SourceBoxWidth,
                                     m_cmboSourceSelect->sizeHint().height());
+    // activated comes only from the operator (mouse, arrow keys, typing a name), never from code.
+    connect(m_cmboSourceSelect, &QComboBox::activated, this, [this](int index) {
+        if (m_panel)
+            cmboSourceSelect_Click(*m_panel, index, m_cmboSourceSelect->itemText(index));
+    });
+    // The box is the window's one control: it takes the keyboard for the window.
+    setFocusProxy(m_cmboSourceSelect);
     // The status bar's own top spacing separates the box from the panels below it.
     central->setFixedSize(ClientWidth, SourceBoxTop + m_cmboSourceSelect->height());
     setCentralWidget(central);
@@ -126,6 +135,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     });
     m_tmrFileCheck->start();
 
+    // Ends the salvo result message.
+    m_tmrSalvoMsg = new QTimer(this);
+    m_tmrSalvoMsg->setObjectName(QStringLiteral("tmrSalvoMsg"));
+    m_tmrSalvoMsg->setInterval(1000);
+    connect(m_tmrSalvoMsg, &QTimer::timeout, this, [this] {
+        if (m_panel)
+            tmrSalvoMsg_Timer(*m_panel);
+    });
+
     // Runs only while RxBuffer holds bytes, so the idle panel does not wake every millisecond.
     m_tmrDecode = new QTimer(this);
     m_tmrDecode->setObjectName(QStringLiteral("tmrDecode"));
@@ -159,7 +177,7 @@ void MainWindow::buildMenus()
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep4"));
     addCommand(file, MenuCommand::DisplayList, "mnuDsiplayList", QStringLiteral("Edit Display& List"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
-    addCommand(file, MenuCommand::SalvoMode, "mnuSalvoMode", QStringLiteral("Salvo Mode"));
+    QAction* salvoMode = addCommand(file, MenuCommand::SalvoMode, "mnuSalvoMode", QStringLiteral("Salvo Mode"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
     QAction* connectCommand = addCommand(file, MenuCommand::Connect, "mnuConnect", QStringLiteral("&Connect"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
@@ -180,7 +198,11 @@ void MainWindow::buildMenus()
         if (m_panel)
             mnuConnect_Click(*m_panel);
     });
-    m_available = {MenuCommand::Exit, MenuCommand::Connect};
+    connect(salvoMode, &QAction::triggered, this, [this] {
+        if (m_panel)
+            mnuSalvoMode_Click(*m_panel);
+    });
+    m_available = {MenuCommand::Exit, MenuCommand::Connect, MenuCommand::SalvoMode};
 
     for (const auto& [command, act] : m_actions)
         applyMenuEnabled(command);
@@ -217,6 +239,18 @@ void MainWindow::setFileCheckEnabled(bool enabled)
         m_tmrFileCheck->stop();
 }
 
+void MainWindow::addSourceItems(const QStringList& texts) { m_cmboSourceSelect->addItems(texts); }
+
+void MainWindow::setSourceBoxFrozen(bool frozen) { m_cmboSourceSelect->setUpdatesEnabled(!frozen); }
+
+void MainWindow::setSalvoTimerEnabled(bool enabled)
+{
+    if (enabled)
+        m_tmrSalvoMsg->start();
+    else
+        m_tmrSalvoMsg->stop();
+}
+
 void MainWindow::setDecodeTimerEnabled(bool enabled)
 {
     if (enabled)
@@ -249,7 +283,13 @@ void MainWindow::setSourceText(const QString& text)
     m_cmboSourceSelect->setPlaceholderText(text);
     m_cmboSourceSelect->setCurrentIndex(-1);
 }
-void MainWindow::setSourceBoxEnabled(bool enabled) { m_cmboSourceSelect->setEnabled(enabled); }
+void MainWindow::setSourceBoxEnabled(bool enabled)
+{
+    m_cmboSourceSelect->setEnabled(enabled);
+    // A disabled box cannot hold the focus; it takes it once enabled unless something else has it.
+    if (enabled && !focusWidget())
+        m_cmboSourceSelect->setFocus();
+}
 
 void MainWindow::clearOutputSelect()
 {
@@ -294,6 +334,12 @@ void MainWindow::closeAllWindows()
     // End the program now, also out of a message box's own loop: a box opened by a late socket
     // event must not keep a closed panel running.
     QCoreApplication::exit(0);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    m_cmboSourceSelect->setFocus();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -34,6 +34,9 @@ public:
     void setSourceIndex(int index) override;
     int sourceCount() const override;
     void setSourceText(const QString& text) override;
+    void addSourceItems(const QStringList& texts) override;
+    void setSourceBoxFrozen(bool frozen) override;
+    void setSalvoTimerEnabled(bool enabled) override;
     void setSourceBoxEnabled(bool enabled) override;
     void clearOutputSelect() override;
     void addOutputSelectItem(const QString& text) override;
@@ -50,6 +53,7 @@ public:
     int outputSelectIndex() const { return m_outputSelectIndex; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -63,6 +67,7 @@ private:
     QLabel* m_statusPanel2 = nullptr;
     QTimer* m_tmrFileCheck = nullptr;
     QTimer* m_tmrDecode = nullptr;
+    QTimer* m_tmrSalvoMsg = nullptr;
     std::map<MenuCommand, QAction*> m_actions;
     std::map<MenuCommand, bool> m_wantEnabled;   // what the logic asked for
     QSet<MenuCommand> m_available;               // commands whose handlers this build has

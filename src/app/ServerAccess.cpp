@@ -1,11 +1,19 @@
 #include "app/ServerAccess.h"
 
+#include "protocol/Messages.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
 
 void ServerAccess::ConnectSocket() { ::ConnectSocket(*m_panel); }
 
 void ServerAccess::DisconnectSocket() { ::DisconnectSocket(*m_panel); }
+
+void ServerAccess::SendCrosspointChange(int destination, int source)
+{
+    ::SendCrosspointChange(*m_panel, destination, source);
+}
+
+void ServerAccess::SendSalvoExecute(int salvo) { ::SendSalvoExecute(*m_panel, salvo); }
 
 void ServerAccess::PollCycle()
 {

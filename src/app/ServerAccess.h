@@ -12,6 +12,8 @@ public:
 
     void ConnectSocket() override;
     void DisconnectSocket() override;
+    void SendCrosspointChange(int destination, int source) override;
+    void SendSalvoExecute(int salvo) override;
     bool ReadNetworkFiles() override { return false; }
     void PollCycle() override;
 

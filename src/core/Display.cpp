@@ -1,9 +1,303 @@
 #include "core/Display.h"
 
 #include "state/Panel.h"
+#include "storage/ErrorLog.h"
 
-// The source list and salvo view are not built yet: the tables are kept up to date by the
-// handlers that call these, and the box goes on showing what it shows.
-void UpdateAlphaData(Panel& /*panel*/) {}
+#include <QStringList>
 
-void DisplayFirstSalvo(Panel& /*panel*/) {}
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Failure numbers, as the panel's runtime has always numbered these faults.
+enum : int { SubscriptOutOfRange = 9, InvalidPropertyValue = 380 };
+
+// A step that found a table or the box inconsistent with the channel counts.
+struct DisplayFailure {
+    Failure failure;
+};
+
+// Entry i of a table, or a DisplayFailure when the table has no such entry.
+template <class Vector>
+auto& at(Vector& table, qint64 i, const char* name)
+{
+    if (i < 0 || i >= static_cast<qint64>(table.size()))
+        throw DisplayFailure{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: %1(%2) of %3")
+                                                       .arg(QLatin1String(name))
+                                                       .arg(i)
+                                                       .arg(table.size())}};
+    return table[static_cast<std::size_t>(i)];
+}
+
+void checkIndex(int index, int count, const char* box)
+{
+    if (index < 0 || index >= count)
+        throw DisplayFailure{{InvalidPropertyValue, QStringLiteral("Invalid property value: %1 entry %2 of %3")
+                                                        .arg(QLatin1String(box))
+                                                        .arg(index)
+                                                        .arg(count)}};
+}
+
+const QChar HiddenMark = u'{';
+const QString OffEntry = QStringLiteral("- OFF -");
+
+bool HasOffSource(const PanelState& s) { return s.SystemType == 1301 || s.SystemType == 1351; }
+
+// Last position that is sorted and listed by name; the OFF source of these systems follows it.
+int LastNamedPosition(const PanelState& s) { return s.NumInputs - (HasOffSource(s) ? 2 : 1); }
+
+// "Mic 1   (ch 5)": an entry of the source box or of the setup dialog's destination box.
+QString ChannelEntry(const QString& name, int channel)
+{
+    return name + QStringLiteral("   (ch ") + QString::number(channel + 1) + QLatin1Char(')');
+}
+
+// A display list character whose numeric value is 0 ("0" or any non-digit) leaves the source out.
+bool DisplayListHides(QChar c) { return c < u'1' || c > u'9'; }
+
+bool Inhibited(const PanelState& s, int source, int destination)
+{
+    if (!s.inhibitInRange(source, destination))
+        throw DisplayFailure{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: InhibitMap(%1, %2) of %3 x %4")
+                                                       .arg(source)
+                                                       .arg(destination)
+                                                       .arg(s.InhibitSources)
+                                                       .arg(s.InhibitDestinations)}};
+    return s.inhibit(source, destination) == 1;
+}
+
+// Marks the names of hidden sources with "{" and copies the channels. True when any source is hidden.
+bool MarkHiddenSources(PanelState& s)
+{
+    bool anyHidden = false;
+    for (int i = 0; i < s.NumInputs; ++i) {
+        const int p = at(s.InputPosition, i, "InputPosition");
+        const QString& name = at(s.InputAlphaList, p, "InputAlphaList");
+        // A source beyond the end of the display list is always offered, whatever its inhibits.
+        bool hidden = false;
+        if (i < s.DisplayList.size())
+            hidden = DisplayListHides(s.DisplayList.at(i))
+                || (s.HideInhibits && Inhibited(s, i, s.OutputControlled));
+        at(s.ComboAlphaList, p, "ComboAlphaList") = hidden ? HiddenMark + name.mid(1, 7) : name;
+        at(s.ComboChannelList, i, "ComboChannelList") = at(s.InputChannelList, i, "InputChannelList");
+        anyHidden = anyHidden || hidden;
+    }
+    return anyHidden;
+}
+
+struct SortKey {
+    bool marked;  // begins with "{": hidden or no such source
+    QString upper;
+};
+
+// Order of the exchange sort: by upper-cased name, compared by character code, except that a
+// name beginning with "{" always counts as greater than one that does not. For names whose
+// first character lies below "{" (letters, digits, most signs) that is the plain comparison; it
+// also keeps names beginning with a character above "{" ("Écho", "~Line") before the hidden
+// ones, so that the limited box is exactly positions 0.. of ComboChannelList.
+bool Greater(const SortKey& a, const SortKey& b)
+{
+    if (a.marked != b.marked)
+        return a.marked;
+    return QString::compare(a.upper, b.upper, Qt::CaseSensitive) > 0;
+}
+
+// Exchange sort of positions 0 to last, so that the hidden names come after the shown ones. Equal
+// names are never exchanged, but the sort is not stable; this loop's order is the one the panel
+// has always shown.
+void SortLimitedList(PanelState& s)
+{
+    const int last = LastNamedPosition(s);
+    if (last < 1)
+        return;
+    // Both lists must reach position last before anything is moved.
+    at(s.ComboAlphaList, last, "ComboAlphaList");
+    at(s.ComboChannelList, last, "ComboChannelList");
+
+    // The keys are made once, so that the quadratic loop only compares (a router may have 4096 sources).
+    std::vector<SortKey> keys;
+    keys.reserve(static_cast<std::size_t>(last) + 1);
+    for (int k = 0; k <= last; ++k) {
+        const QString& name = s.ComboAlphaList[static_cast<std::size_t>(k)];
+        keys.push_back({name.startsWith(HiddenMark), name.toUpper()});
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        for (std::size_t j = i + 1; j < keys.size(); ++j)
+            if (Greater(keys[i], keys[j])) {
+                std::swap(keys[i], keys[j]);
+                std::swap(s.ComboAlphaList[i], s.ComboAlphaList[j]);
+                std::swap(s.ComboChannelList[i], s.ComboChannelList[j]);
+            }
+}
+
+// First index of the source box (a position of ComboChannelList) that holds the channel, or -1.
+int FindComboEntry(const PanelState& s, int channel)
+{
+    for (int k = 0; k < s.NumInputs; ++k)
+        if (at(s.ComboChannelList, k, "ComboChannelList") == channel)
+            return k;
+    return -1;
+}
+
+// Fills the emptied source box from positions 0 to last, leaving out the "{" names unless all
+// are wanted, and adds "- OFF -" for the systems that have it. Returns the number of named entries.
+int FillSourceBox(Panel& panel, bool all)
+{
+    PanelState& s = panel.s;
+    QStringList entries;
+    for (int k = 0; k <= LastNamedPosition(s); ++k) {
+        const QString& name = at(s.ComboAlphaList, k, "ComboAlphaList");
+        if (all || !name.startsWith(HiddenMark))
+            entries << ChannelEntry(name, at(s.ComboChannelList, k, "ComboChannelList"));
+    }
+    const int named = static_cast<int>(entries.size());
+    if (HasOffSource(s)) {
+        entries << OffEntry;
+        s.OffListIndex = named;
+    } else {
+        s.OffListIndex = s.NumInputs + 1;
+    }
+    panel.view.addSourceItems(entries);
+    return named;
+}
+
+// The controlled destination does not exist: the operator is told and, behind the login, chooses
+// another in the setup dialog. True when the update goes on with the destination now chosen.
+bool InvalidDestination(Panel& panel)
+{
+    PanelState& s = panel.s;
+    panel.prompts.message(QStringLiteral("Ch. %1 is an invalid Output Channel.\rPlease select a new output channel")
+                              .arg(s.OutputControlled + 1),
+                          QStringLiteral("Channel Error"), MsgIcon::Critical, MsgButtons::Ok);
+    s.OutputControlled = 0;
+    s.OutputListIndex = 0;
+    panel.view.setWindowOrder(NotTopMost);
+    panel.prompts.showDialog(Dialog::Login, QString());
+    if (!s.LoggedIn) {
+        panel.view.setWindowOrder(s.StayOnTop);
+        return false;
+    }
+    panel.prompts.showDialog(Dialog::Setup, QStringLiteral("Initial"));
+    panel.view.setWindowOrder(s.StayOnTop);
+    return true;
+}
+
+// While the box is rebuilt it is frozen and Updating keeps its click handler out; both end
+// however the rebuild ends, so a failure never leaves the box frozen or its handler dead.
+class Rebuilding {
+public:
+    explicit Rebuilding(Panel& panel) : m_panel(panel) { m_panel.view.setSourceBoxFrozen(true); }
+    ~Rebuilding()
+    {
+        m_panel.s.Updating = false;
+        m_panel.view.setSourceBoxFrozen(false);
+    }
+    Rebuilding(const Rebuilding&) = delete;
+    Rebuilding& operator=(const Rebuilding&) = delete;
+
+private:
+    Panel& m_panel;
+};
+
+// Rebuilds both boxes and status panel 1 for a destination that exists.
+void RebuildView(Panel& panel)
+{
+    PanelState& s = panel.s;
+    PanelView& view = panel.view;
+
+    for (int p = 0; p < s.NumOutputs; ++p)
+        if (at(s.OutputChannelList, p, "OutputChannelList") == s.OutputControlled) {
+            s.OutputListIndex = p;
+            break;
+        }
+
+    Inhibit_Sort(panel);
+
+    const OutputStatusRecord record = at(s.OutputStatus, s.OutputControlled, "OutputStatus");
+    const int k = FindComboEntry(s, record.Sources[0]);
+    if (k >= 0)
+        s.SourceListIndex = k;
+    s.CurrentSource = record.Sources[0];
+
+    const Rebuilding rebuilding(panel);
+    view.clearSourceBox();
+    const int shown = FillSourceBox(panel, false);
+    s.ListShowsAll = false;
+
+    // The current source is hidden: offer every source, the hidden ones with their "{", so that it
+    // can be shown. The OFF source is never among the named entries and needs no full list.
+    const bool currentIsOff = HasOffSource(s) && s.CurrentSource == s.NumInputs - 1;
+    if (s.SourceListIndex >= shown && !currentIsOff) {
+        view.clearSourceBox();
+        FillSourceBox(panel, true);
+        s.ListShowsAll = true;
+    }
+
+    view.clearOutputSelect();
+    for (int p = 0; p < s.NumOutputs; ++p)
+        view.addOutputSelectItem(ChannelEntry(at(s.OutputAlphaList, p, "OutputAlphaList"),
+                                              at(s.OutputChannelList, p, "OutputChannelList")));
+
+    s.Updating = true;
+    if (record.SourceCount > 0 && record.OutputSourceCount == record.SourceCount) {
+        // Fed by another destination: show that destination instead of a source.
+        const int feeder = record.OutputSources[0];
+        view.setSourceText(at(s.OutputAlphaList, at(s.OutputPosition, feeder, "OutputPosition"), "OutputAlphaList")
+                           + QStringLiteral("  (ch ") + QString::number(feeder + 1) + QLatin1Char(')'));
+    } else {
+        const int count = view.sourceCount();
+        const int index = s.SourceListIndex >= 0 && s.SourceListIndex < count ? s.SourceListIndex : s.OffListIndex;
+        checkIndex(index, count, "source");
+        view.setSourceIndex(index);
+    }
+    checkIndex(s.OutputListIndex, s.NumOutputs, "destination");
+    view.setOutputSelectIndex(s.OutputListIndex);
+    s.Updating = false;
+
+    view.setStatusText(1, QStringLiteral("Destination: ") + at(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
+                              + QStringLiteral(" [") + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
+                              + QLatin1Char(']'));
+}
+
+} // namespace
+
+void Inhibit_Sort(Panel& panel)
+{
+    PanelState& s = panel.s;
+    const QString title = QStringLiteral("Inhibit Sort Error");
+    bool anyHidden = false;
+    try {
+        anyHidden = MarkHiddenSources(s);
+    } catch (const DisplayFailure& e) {
+        LogError(s, panel.clock, QStringLiteral("Error using Display List"), title, e.failure);
+        return;
+    }
+    if (!anyHidden)
+        return;
+    try {
+        SortLimitedList(s);
+    } catch (const DisplayFailure& e) {
+        LogError(s, panel.clock, QStringLiteral("Error Preparing limited list"), title, e.failure);
+    }
+}
+
+void UpdateAlphaData(Panel& panel)
+{
+    PanelState& s = panel.s;
+    if (s.SalvoMode)
+        return;
+    try {
+        if (s.OutputControlled > s.NumOutputs - 1 && !InvalidDestination(panel))
+            return;
+        // TCP/IP mode: nothing to show until every table has arrived.
+        if (s.TcpIpMode && !s.PanelPopulated)
+            return;
+        // Placeholders follow the destinations that exist: this channel is not one of them.
+        if (at(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName && !InvalidDestination(panel))
+            return;
+        RebuildView(panel);
+    } catch (const DisplayFailure& e) {
+        LogError(s, panel.clock, QStringLiteral("Error Updating Display"), QStringLiteral("Alpha Error"), e.failure);
+    }
+}

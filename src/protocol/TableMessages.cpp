@@ -1,6 +1,7 @@
 #include "protocol/TableMessages.h"
 
 #include "core/Display.h"
+#include "core/Salvo.h"
 #include "protocol/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "state/Panel.h"

@@ -1,6 +1,7 @@
 #include "protocol/TcpComm.h"
 
 #include "core/Display.h"
+#include "core/Salvo.h"
 #include "protocol/ByteManipulation.h"
 #include "protocol/Dispatcher.h"
 #include "protocol/Messages.h"

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // Commands of the main window's menu bar.
 enum class MenuCommand { Setup, Password, DisplayList, SalvoMode, Connect, Exit, Contents, About };
@@ -30,6 +31,12 @@ public:
     virtual void setSourceIndex(int index) = 0;
     // Number of entries the box holds.
     virtual int sourceCount() const = 0;
+    // Adds many entries at once (a router can have thousands of sources).
+    virtual void addSourceItems(const QStringList& texts) = 0;
+    // While frozen the box is not redrawn, so a rebuild shows only its result.
+    virtual void setSourceBoxFrozen(bool frozen) = 0;
+    // tmrSalvoMsg: ends the salvo result message after one interval (1000 ms).
+    virtual void setSalvoTimerEnabled(bool enabled) = 0;
     // Shows a text that is none of the box's entries (a destination feeding the controlled one);
     // no entry is selected meanwhile.
     virtual void setSourceText(const QString& text) = 0;
@@ -99,6 +106,9 @@ public:
     virtual ~Server() = default;
     virtual void ConnectSocket() = 0;
     virtual void DisconnectSocket() = 0;
+    // A take and a salvo run, in whichever way the mode sends them.
+    virtual void SendCrosspointChange(int destination, int source) = 0;
+    virtual void SendSalvoExecute(int salvo) = 0;
     // Reads the network data files once; true when they were read and the display rebuilt.
     virtual bool ReadNetworkFiles() = 0;
     // One tick of tmrFileCheck: the link poll in TCP/IP mode, the file poll in File mode.

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,6 +102,26 @@ struct WindowPanel {
     {
         IniFile ini;
         return IniFile::load(settingsPath(), ini) ? ini.value(section, key) : QByteArray("<unreadable>");
+    }
+
+    // Destination 4 with four sources offered, the current one at index 1 (channel 11), as the
+    // display leaves it once the tables are in.
+    void populate()
+    {
+        InitVariables(s, window);
+        s.TcpIpMode = true;
+        s.PanelPopulated = true;
+        s.OutputControlled = 4;
+        s.OffListIndex = s.NumInputs + 1;
+        s.SourceListIndex = 1;
+        s.CurrentSource = 11;
+        for (int k = 0; k < 4; ++k)
+            s.ComboChannelList[std::size_t(k)] = 10 + k;
+        window.clearSourceBox();
+        window.addSourceItems({QStringLiteral("Alpha   (ch 11)"), QStringLiteral("Bravo   (ch 12)"),
+                               QStringLiteral("Charlie   (ch 13)"), QStringLiteral("Delta   (ch 14)")});
+        window.setSourceIndex(1);
+        window.setSourceBoxEnabled(true);
     }
 
     QComboBox* sourceBox() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
@@ -194,8 +215,8 @@ private Q_SLOTS:
         QCOMPARE(p.statusPanel(2)->text(), QStringLiteral("NF"));
     }
 
-    // Every command in menu order with its caption and whether it is offered. Only Exit has a
-    // handler in this build, so only Exit is offered even where start-up enables more.
+    // Every command in menu order with its caption and whether it is offered: only the commands
+    // this build carries out, and of those only what start-up enables.
     void menuBar()
     {
         WindowPanel p;
@@ -222,7 +243,7 @@ private Q_SLOTS:
             QStringLiteral("  -"),
             QStringLiteral("  mnuDsiplayList Edit Display& List (off)"),
             QStringLiteral("  -"),
-            QStringLiteral("  mnuSalvoMode Salvo Mode (off)"),
+            QStringLiteral("  mnuSalvoMode Salvo Mode"),  // TCP/IP mode offers salvo mode
             QStringLiteral("  -"),
             QStringLiteral("  mnuConnect &Connect"),  // TCP/IP mode offers Connect
             QStringLiteral("  -"),
@@ -326,6 +347,104 @@ private Q_SLOTS:
         end(!exitFirst);
         Unload_Program(p.panel);
         QCOMPARE(p.setting("CONFIG", "Output"), QByteArray("12"));
+    }
+
+    // The operator's keys on the closed box each choose one entry: one take, and the box stays on
+    // the current source until the server reports the new one. Selections by code take nothing.
+    void keyboardTakes_data()
+    {
+        QTest::addColumn<int>("key");        // 0: type the text instead
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("source");     // -1: no take
+        QTest::newRow("Down") << int(Qt::Key_Down) << QString() << 12;
+        QTest::newRow("Up") << int(Qt::Key_Up) << QString() << 10;
+        QTest::newRow("typing d") << 0 << QStringLiteral("d") << 13;
+        QTest::newRow("typing C") << 0 << QStringLiteral("C") << 12;
+        QTest::newRow("typing the current source") << 0 << QStringLiteral("b") << -1;
+        QTest::newRow("typing no source") << 0 << QStringLiteral("x") << -1;
+    }
+
+    void keyboardTakes()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, typed);
+        QFETCH(int, source);
+        WindowPanel p;
+        p.populate();
+        p.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+        QComboBox* box = p.sourceBox();
+        QSignalSpy activated(box, &QComboBox::activated);
+        p.window.setSourceIndex(3);
+        p.window.setSourceText(QStringLiteral("Studio B  (ch 9)"));
+        p.window.setSourceIndex(1);
+
+        if (key)
+            QTest::keyClick(box, Qt::Key(key));
+        else
+            QTest::keyClicks(box, typed);
+
+        std::vector<std::pair<int, int>> expected;
+        if (source >= 0)
+            expected.push_back({4, source});
+        QCOMPARE(p.server.takes, expected);
+        QCOMPARE(activated.count(), int(expected.size()));
+        QCOMPARE(box->currentIndex(), 1);
+    }
+
+    // The box takes the keyboard when the window is shown, or when it is enabled later.
+    void sourceBoxHasFocus_data()
+    {
+        QTest::addColumn<bool>("enabledBeforeShow");
+        QTest::addColumn<bool>("disabledMeanwhile");  // the link was lost and is back
+        QTest::newRow("enabled, then shown") << true << false;
+        QTest::newRow("shown, then enabled") << false << false;
+        QTest::newRow("disabled and enabled again") << true << true;
+    }
+
+    void sourceBoxHasFocus()
+    {
+        QFETCH(bool, enabledBeforeShow);
+        QFETCH(bool, disabledMeanwhile);
+        WindowPanel p;
+        if (enabledBeforeShow)
+            p.populate();
+        p.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        if (disabledMeanwhile)
+            p.window.setSourceBoxEnabled(false);
+        p.populate();
+        QCOMPARE(QApplication::focusWidget(), p.sourceBox());
+    }
+
+    // The menu command, a salvo chosen with the keyboard, and the timer that ends the result.
+    void salvoModeInTheWindow()
+    {
+        WindowPanel p;
+        p.populate();
+        p.s.NumSalvos = 2;
+        p.s.SalvoAlphaList = {QStringLiteral("Fade Up"), QStringLiteral("Mute All")};
+        p.s.SalvoNumberList = {1, 0};
+        p.s.SalvoPosition = {1, 0};
+        p.s.SalvoKeys = {0, 0};
+        QAction* mode = p.window.action(MenuCommand::SalvoMode);
+        mode->trigger();
+        QCOMPARE(mode->text(), QStringLiteral("Crosspoint &Mode"));
+        QComboBox* box = p.sourceBox();
+        QCOMPARE(box->count(), 2);
+
+        auto* timer = p.window.findChild<QTimer*>(QStringLiteral("tmrSalvoMsg"));
+        QVERIFY(timer && timer->interval() == 1000);
+        timer->setInterval(1);  // the test need not wait the whole second
+        QSignalSpy ticks(timer, &QTimer::timeout);
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(p.server.salvos, std::vector<int>{0});
+        QCOMPARE(box->placeholderText(), QStringLiteral("Executed"));
+        // Not ticks.wait(): an earlier test's shut-down asked the application to quit, which ends
+        // every event loop started afterwards at once.
+        QTRY_VERIFY_WITH_TIMEOUT(!ticks.isEmpty(), 5000);
+        QVERIFY(!timer->isActive() && !p.s.SalvoMode && p.server.takes.empty());
+        QCOMPARE(mode->text(), QStringLiteral("Salvo &Mode"));
     }
 
     // Raising or lowering the window re-creates it; it stays where it was, the same size, shown.

@@ -9,9 +9,9 @@ void RecordingView::setWindowOrder(int order)
     windowOrderLog << QString::number(order);
 }
 
-MsgResult ScriptedPrompts::message(const QString& text, const QString& title, MsgIcon, MsgButtons)
+MsgResult ScriptedPrompts::message(const QString& text, const QString& title, MsgIcon icon, MsgButtons)
 {
-    asked.push_back({title, text, m_view.windowOrder});
+    asked.push_back({title, text, m_view.windowOrder, icon});
     if (answers.empty())
         return MsgResult::Ok;
     const MsgResult r = answers.front();

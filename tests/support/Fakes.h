@@ -39,6 +39,11 @@ public:
     void addSourceItem(const QString& text) override { sourceItems << text; }
     void setSourceIndex(int index) override { sourceIndex = index; sourceText.clear(); }
     int sourceCount() const override { return static_cast<int>(sourceItems.size()); }
+    void addSourceItems(const QStringList& texts) override { sourceItems << texts; }
+    void setSourceBoxFrozen(bool frozen) override { sourceBoxFrozen = frozen; }
+    void setSalvoTimerEnabled(bool enabled) override { salvoTimerEnabled = enabled; }
+    bool sourceBoxFrozen = false;
+    bool salvoTimerEnabled = false;
     void setSourceText(const QString& text) override { sourceText = text; sourceIndex = -1; }
     void setSourceBoxEnabled(bool enabled) override { sourceBoxEnabled = enabled; }
     void clearOutputSelect() override { outputItems.clear(); outputIndex = -1; }
@@ -58,6 +63,7 @@ public:
         QString what;   // message title, or "dialog:<n>"
         QString text;   // message text, or the Tag passed in
         int windowOrder;
+        MsgIcon icon = MsgIcon::None;  // of a message
     };
     explicit ScriptedPrompts(RecordingView& view) : m_view(view) {}
 
@@ -91,6 +97,10 @@ public:
     bool filesReadable = true;
     void ConnectSocket() override { ++connects; }
     void DisconnectSocket() override { ++disconnects; }
+    void SendCrosspointChange(int destination, int source) override { takes.push_back({destination, source}); }
+    void SendSalvoExecute(int salvo) override { salvos.push_back(salvo); }
+    std::vector<std::pair<int, int>> takes;  // (destination, source), in order
+    std::vector<int> salvos;
     bool ReadNetworkFiles() override { ++reads; return filesReadable; }
     void PollCycle() override { ++pollCycles; }
 };

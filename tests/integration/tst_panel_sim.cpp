@@ -1,0 +1,184 @@
+// The real main window (offscreen) with the real link, against the simulator in the same process:
+// what an operator sees and does, end to end. Poll ticks are driven by the test; the socket, the
+// decode timer and the salvo timer run for real.
+
+#include "support/Fakes.h"
+
+#include "app/MainWindow.h"
+#include "app/QtLink.h"
+#include "app/ServerAccess.h"
+#include "core/Startup.h"
+#include "protocol/TcpComm.h"
+#include "RouterModel.h"
+#include "SimServer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+constexpr int Bound = 5000;  // ms, for every wait on the network
+
+// The panel as main() builds it, with prompts answered by a script.
+struct RealPanel {
+    QTemporaryDir dir;
+    PanelState s;
+    MainWindow window;
+    RecordingView promptView;  // only for ScriptedPrompts' bookkeeping
+    ScriptedPrompts prompts{promptView};
+    FixedClock clock;
+    ServerAccess server;
+    QtLink link;
+    Panel panel{s, window, prompts, clock, server, link};
+
+    RealPanel(quint16 port, int output)
+    {
+        s.AppDir = dir.path() + QDir::separator();
+        QFile ini(s.AppDir + QStringLiteral("zebntpnl.ini"));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\n"
+                      "Stay On Top=No\r\n[TCP/IP]\r\nIP Port=" + QByteArray::number(port)
+                      + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n");
+        ini.close();
+        window.setPanel(&panel);
+        server.setPanel(&panel);
+        link.setPanel(&panel);
+        Form_Load(panel);
+        window.show();
+    }
+
+    QComboBox* box() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
+    QString status1() const { return window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"))->text(); }
+
+    // Polls (as the poll timer would, only faster) until the panel shows the router.
+    bool populate()
+    {
+        return QTest::qWaitFor([&] {
+            if (!s.PanelPopulated && s.Connected)
+                PollTick(panel);
+            return s.PanelPopulated && s.RxBuffer.isEmpty();  // the salvo keys follow the salvo names
+        }, Bound);
+    }
+};
+
+RouterConfig router()
+{
+    RouterConfig c;
+    c.sources = 12;
+    c.destinations = 6;
+    c.inhibits = {{4, 2}};  // SRC 05 may not feed DST 03
+    c.salvos = {Salvo{QByteArrayLiteral("Plain"), 0, {{7, 2}}}, Salvo{QByteArrayLiteral("Locked"), 3, {{9, 2}, {8, 0}}}};
+    return c;
+}
+
+// A source box entry as the panel shows it: the name as the router sends it (8 characters).
+QString entry(const QByteArray& name, int channel)
+{
+    return QString::fromLatin1(name).leftJustified(8) + QStringLiteral("   (ch %1)").arg(channel + 1);
+}
+
+} // namespace
+
+class TestPanelSim final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void showsTheRoutersSourcesInOrder()
+    {
+        SimServer sim(router());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        RealPanel p(sim.serverPort(), 3);
+        QVERIFY(p.populate());
+
+        // Every source but the inhibited one, sorted by name, the current one selected.
+        QStringList expected;
+        for (int ch = 0; ch < 12; ++ch)
+            if (ch != 4)
+                expected << entry(sim.model().sourceNames()[std::size_t(ch)], ch);
+        std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) { return a.toUpper() < b.toUpper(); });
+        QStringList shown;
+        for (int i = 0; i < p.box()->count(); ++i)
+            shown << p.box()->itemText(i);
+        QCOMPARE(shown, expected);
+        QCOMPARE(p.box()->currentText(), entry(sim.model().sourceNames()[std::size_t(sim.model().sourceOf(2))], sim.model().sourceOf(2)));
+        QVERIFY(p.status1().startsWith(QStringLiteral("Destination: DST 03")));
+        QVERIFY(p.status1().endsWith(QStringLiteral(" [003]")));
+        QVERIFY(p.box()->isEnabled());
+        QVERIFY(p.box()->hasFocus());
+    }
+
+    void operatorsTakeIsConfirmedByTheServer()
+    {
+        SimServer sim(router());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        RealPanel p(sim.serverPort(), 3);
+        QVERIFY(p.populate());
+        const int before = p.box()->currentIndex();
+
+        // The operator moves one entry down on the closed box: a take of the entry below.
+        QTest::keyClick(p.box(), Qt::Key_Down);
+        const QString chosen = p.box()->itemText(before + 1);
+        QCOMPARE(p.box()->currentIndex(), before);  // snapped back until the server confirms
+        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), chosen, Bound);
+        QCOMPARE(entry(sim.model().sourceNames()[std::size_t(sim.model().sourceOf(2))], sim.model().sourceOf(2)), chosen);
+    }
+
+    void takeFromElsewhereShowsHere()
+    {
+        SimServer sim(router());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        RealPanel p(sim.serverPort(), 3);
+        RealPanel other(sim.serverPort(), 3);
+        QVERIFY(p.populate());
+        QVERIFY(other.populate());
+
+        const int before = sim.model().sourceOf(2);
+        QTest::keyClick(other.box(), Qt::Key_Up);
+        QTRY_VERIFY_WITH_TIMEOUT(sim.model().sourceOf(2) != before, Bound);
+        const int taken = sim.model().sourceOf(2);
+        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[std::size_t(taken)], taken), Bound);
+        QTRY_COMPARE_WITH_TIMEOUT(other.box()->currentText(), p.box()->currentText(), Bound);
+
+        // A change made at the router itself reaches the panel too.
+        QVERIFY(sim.route({11, 2}));
+        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[11], 11), Bound);
+    }
+
+    void keyedSalvoRunsWithTheRightKey()
+    {
+        SimServer sim(router());
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        RealPanel p(sim.serverPort(), 3);
+        QVERIFY(p.populate());
+
+        p.window.action(MenuCommand::SalvoMode)->trigger();
+        QCOMPARE(p.box()->count(), 2);
+        QCOMPARE(p.status1(), QStringLiteral("Salvo Mode"));
+        const int locked = p.box()->findText(QStringLiteral("Locked"), Qt::MatchStartsWith);
+        QVERIFY(locked >= 0);
+        p.box()->setCurrentIndex(locked == 0 ? 1 : 0);
+        QTest::keyClick(p.box(), locked == 0 ? Qt::Key_Up : Qt::Key_Down);  // choose "Locked"
+        QCOMPARE(p.box()->count(), 255);
+        QVERIFY(p.status1().startsWith(QStringLiteral("Salvo: Locked")));
+
+        // Key value 3 is the entry at index 2 ("Key 004").
+        QTest::keyClick(p.box(), Qt::Key_Down);  // index 1: key value 2, wrong
+        QCOMPARE(p.box()->placeholderText(), QStringLiteral("Failed"));  // shown while no entry is selected
+        QTRY_VERIFY_WITH_TIMEOUT(!p.s.SalvoMode, Bound);  // back to the source view after 1 s
+        QCOMPARE(sim.model().sourceOf(2), 2);
+
+        p.window.action(MenuCommand::SalvoMode)->trigger();
+        p.box()->setCurrentIndex(locked == 0 ? 1 : 0);
+        QTest::keyClick(p.box(), locked == 0 ? Qt::Key_Up : Qt::Key_Down);
+        p.box()->setCurrentIndex(1);
+        QTest::keyClick(p.box(), Qt::Key_Down);  // index 2: key value 3
+        QCOMPARE(p.box()->placeholderText(), QStringLiteral("Executed"));
+        QTRY_COMPARE_WITH_TIMEOUT(sim.model().sourceOf(2), 9, Bound);
+        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[9], 9), Bound);
+    }
+};
+
+QTEST_MAIN(TestPanelSim)
+#include "tst_panel_sim.moc"
