@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QLayout>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -36,8 +37,9 @@ const QColor SourceBoxColour(255, 255, 192);
 // this deeper yellow makes the face come out around SourceBoxColour.
 const QColor SourceBoxFaceColour(255, 255, 136);
 
-// A status bar panel that shortens a text too long for it in the middle, so that both the
-// beginning and the channel number at the end ("[005]") stay readable.
+// A status bar panel that shows runs of blanks (padded router names) as one and shortens a text
+// too long for it in the middle, so that both the beginning and the channel number at the end
+// ("[005]") stay readable.
 class StatusPanel final : public QLabel {
 public:
     using QLabel::QLabel;
@@ -50,7 +52,22 @@ protected:
         const QRect area = contentsRect().adjusted(indent(), 0, 0, 0);
         painter.setPen(palette().color(foregroundRole()));
         painter.drawText(area, static_cast<int>(alignment()),
-                         fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+                         fontMetrics().elidedText(text().simplified(), Qt::ElideMiddle, area.width()));
+    }
+};
+
+// The application's style, except that a combo box's list drops down below it instead of
+// opening over it around the current entry.
+class DropDownListStyle final : public QProxyStyle {
+public:
+    explicit DropDownListStyle(QObject* owner) : QProxyStyle(QApplication::style()->name()) { setParent(owner); }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
@@ -83,9 +100,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
         palette.setColor(group, QPalette::Button, SourceBoxFaceColour);
         palette.setColor(group, QPalette::Text, text);
         palette.setColor(group, QPalette::ButtonText, text);
+        // Salvo results and a feeding destination show as the box's text, not as an entry.
+        palette.setColor(group, QPalette::PlaceholderText, text);
     }
     m_cmboSourceSelect->setPalette(palette);
     m_cmboSourceSelect->view()->setPalette(palette);
+    // A classic drop-down: the list opens below the box, a screenful at most.
+    m_cmboSourceSelect->setStyle(new DropDownListStyle(m_cmboSourceSelect));
+    m_cmboSourceSelect->setMaxVisibleItems(20);
     m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, SourceBoxWidth,
                                     m_cmboSourceSelect->sizeHint().height());
     // activated comes only from the operator (mouse, arrow keys, typing a name), never from code.
