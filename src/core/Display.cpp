@@ -1,6 +1,7 @@
 #include "core/Display.h"
 
 #include "state/Panel.h"
+#include "state/TableFault.h"
 #include "storage/ErrorLog.h"
 
 #include <QStringList>
@@ -10,30 +11,11 @@
 
 namespace {
 
-// Failure numbers, as the panel's runtime has always numbered these faults.
-enum : int { SubscriptOutOfRange = 9, InvalidPropertyValue = 380 };
-
-// A step that found a table or the box inconsistent with the channel counts.
-struct DisplayFailure {
-    Failure failure;
-};
-
-// Entry i of a table, or a DisplayFailure when the table has no such entry.
-template <class Vector>
-auto& at(Vector& table, qint64 i, const char* name)
-{
-    if (i < 0 || i >= static_cast<qint64>(table.size()))
-        throw DisplayFailure{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: %1(%2) of %3")
-                                                       .arg(QLatin1String(name))
-                                                       .arg(i)
-                                                       .arg(table.size())}};
-    return table[static_cast<std::size_t>(i)];
-}
 
 void checkIndex(int index, int count, const char* box)
 {
     if (index < 0 || index >= count)
-        throw DisplayFailure{{InvalidPropertyValue, QStringLiteral("Invalid property value: %1 entry %2 of %3")
+        throw TableFault{{InvalidPropertyValue, QStringLiteral("Invalid property value: %1 entry %2 of %3")
                                                         .arg(QLatin1String(box))
                                                         .arg(index)
                                                         .arg(count)}};
@@ -59,7 +41,7 @@ bool DisplayListHides(QChar c) { return c < u'1' || c > u'9'; }
 bool Inhibited(const PanelState& s, int source, int destination)
 {
     if (!s.inhibitInRange(source, destination))
-        throw DisplayFailure{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: InhibitMap(%1, %2) of %3 x %4")
+        throw TableFault{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: InhibitMap(%1, %2) of %3 x %4")
                                                        .arg(source)
                                                        .arg(destination)
                                                        .arg(s.InhibitSources)
@@ -72,15 +54,15 @@ bool MarkHiddenSources(PanelState& s)
 {
     bool anyHidden = false;
     for (int i = 0; i < s.NumInputs; ++i) {
-        const int p = at(s.InputPosition, i, "InputPosition");
-        const QString& name = at(s.InputAlphaList, p, "InputAlphaList");
+        const int p = CheckedAt(s.InputPosition, i, "InputPosition");
+        const QString& name = CheckedAt(s.InputAlphaList, p, "InputAlphaList");
         // A source beyond the end of the display list is always offered, whatever its inhibits.
         bool hidden = false;
         if (i < s.DisplayList.size())
             hidden = DisplayListHides(s.DisplayList.at(i))
                 || (s.HideInhibits && Inhibited(s, i, s.OutputControlled));
-        at(s.ComboAlphaList, p, "ComboAlphaList") = hidden ? HiddenMark + name.mid(1, 7) : name;
-        at(s.ComboChannelList, i, "ComboChannelList") = at(s.InputChannelList, i, "InputChannelList");
+        CheckedAt(s.ComboAlphaList, p, "ComboAlphaList") = hidden ? HiddenMark + name.mid(1, 7) : name;
+        CheckedAt(s.ComboChannelList, i, "ComboChannelList") = CheckedAt(s.InputChannelList, i, "InputChannelList");
         anyHidden = anyHidden || hidden;
     }
     return anyHidden;
@@ -112,8 +94,8 @@ void SortLimitedList(PanelState& s)
     if (last < 1)
         return;
     // Both lists must reach position last before anything is moved.
-    at(s.ComboAlphaList, last, "ComboAlphaList");
-    at(s.ComboChannelList, last, "ComboChannelList");
+    CheckedAt(s.ComboAlphaList, last, "ComboAlphaList");
+    CheckedAt(s.ComboChannelList, last, "ComboChannelList");
 
     // The keys are made once, so that the quadratic loop only compares (a router may have 4096 sources).
     std::vector<SortKey> keys;
@@ -135,7 +117,7 @@ void SortLimitedList(PanelState& s)
 int FindComboEntry(const PanelState& s, int channel)
 {
     for (int k = 0; k < s.NumInputs; ++k)
-        if (at(s.ComboChannelList, k, "ComboChannelList") == channel)
+        if (CheckedAt(s.ComboChannelList, k, "ComboChannelList") == channel)
             return k;
     return -1;
 }
@@ -147,9 +129,9 @@ int FillSourceBox(Panel& panel, bool all)
     PanelState& s = panel.s;
     QStringList entries;
     for (int k = 0; k <= LastNamedPosition(s); ++k) {
-        const QString& name = at(s.ComboAlphaList, k, "ComboAlphaList");
+        const QString& name = CheckedAt(s.ComboAlphaList, k, "ComboAlphaList");
         if (all || !name.startsWith(HiddenMark))
-            entries << ChannelEntry(name, at(s.ComboChannelList, k, "ComboChannelList"));
+            entries << ChannelEntry(name, CheckedAt(s.ComboChannelList, k, "ComboChannelList"));
     }
     const int named = static_cast<int>(entries.size());
     if (HasOffSource(s)) {
@@ -207,14 +189,14 @@ void RebuildView(Panel& panel)
     PanelView& view = panel.view;
 
     for (int p = 0; p < s.NumOutputs; ++p)
-        if (at(s.OutputChannelList, p, "OutputChannelList") == s.OutputControlled) {
+        if (CheckedAt(s.OutputChannelList, p, "OutputChannelList") == s.OutputControlled) {
             s.OutputListIndex = p;
             break;
         }
 
     Inhibit_Sort(panel);
 
-    const OutputStatusRecord record = at(s.OutputStatus, s.OutputControlled, "OutputStatus");
+    const OutputStatusRecord record = CheckedAt(s.OutputStatus, s.OutputControlled, "OutputStatus");
     const int k = FindComboEntry(s, record.Sources[0]);
     if (k >= 0)
         s.SourceListIndex = k;
@@ -236,14 +218,14 @@ void RebuildView(Panel& panel)
 
     view.clearOutputSelect();
     for (int p = 0; p < s.NumOutputs; ++p)
-        view.addOutputSelectItem(ChannelEntry(at(s.OutputAlphaList, p, "OutputAlphaList"),
-                                              at(s.OutputChannelList, p, "OutputChannelList")));
+        view.addOutputSelectItem(ChannelEntry(CheckedAt(s.OutputAlphaList, p, "OutputAlphaList"),
+                                              CheckedAt(s.OutputChannelList, p, "OutputChannelList")));
 
     s.Updating = true;
     if (record.SourceCount > 0 && record.OutputSourceCount == record.SourceCount) {
         // Fed by another destination: show that destination instead of a source.
         const int feeder = record.OutputSources[0];
-        view.setSourceText(at(s.OutputAlphaList, at(s.OutputPosition, feeder, "OutputPosition"), "OutputAlphaList")
+        view.setSourceText(CheckedAt(s.OutputAlphaList, CheckedAt(s.OutputPosition, feeder, "OutputPosition"), "OutputAlphaList")
                            + QStringLiteral("  (ch ") + QString::number(feeder + 1) + QLatin1Char(')'));
     } else {
         const int count = view.sourceCount();
@@ -255,7 +237,7 @@ void RebuildView(Panel& panel)
     view.setOutputSelectIndex(s.OutputListIndex);
     s.Updating = false;
 
-    view.setStatusText(1, QStringLiteral("Destination: ") + at(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
+    view.setStatusText(1, QStringLiteral("Destination: ") + CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
                               + QStringLiteral(" [") + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
                               + QLatin1Char(']'));
 }
@@ -269,7 +251,7 @@ void Inhibit_Sort(Panel& panel)
     bool anyHidden = false;
     try {
         anyHidden = MarkHiddenSources(s);
-    } catch (const DisplayFailure& e) {
+    } catch (const TableFault& e) {
         LogError(s, panel.clock, QStringLiteral("Error using Display List"), title, e.failure);
         return;
     }
@@ -277,7 +259,7 @@ void Inhibit_Sort(Panel& panel)
         return;
     try {
         SortLimitedList(s);
-    } catch (const DisplayFailure& e) {
+    } catch (const TableFault& e) {
         LogError(s, panel.clock, QStringLiteral("Error Preparing limited list"), title, e.failure);
     }
 }
@@ -294,10 +276,10 @@ void UpdateAlphaData(Panel& panel)
         if (s.TcpIpMode && !s.PanelPopulated)
             return;
         // Placeholders follow the destinations that exist: this channel is not one of them.
-        if (at(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName && !InvalidDestination(panel))
+        if (CheckedAt(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName && !InvalidDestination(panel))
             return;
         RebuildView(panel);
-    } catch (const DisplayFailure& e) {
+    } catch (const TableFault& e) {
         LogError(s, panel.clock, QStringLiteral("Error Updating Display"), QStringLiteral("Alpha Error"), e.failure);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/Display.h"
 #include "state/Panel.h"
+#include "state/TableFault.h"
 #include "storage/ErrorLog.h"
 
 #include <QStringList>
@@ -15,20 +16,9 @@ namespace {
 
 const QString SalvoError = QStringLiteral("Salvo Error");
 
-// Failure number of an index outside its table, as the panel's runtime has always numbered it.
-constexpr int SubscriptOutOfRange = 9;
-
 // The key list: "Key 002" .. "Key 256". Entry i stands for key value i + 1.
 constexpr int FirstKeyLabel = 2;
 constexpr int KeyEntries = 255;
-
-Failure OutOfRange(const char* table, qsizetype index, qsizetype size)
-{
-    return {SubscriptOutOfRange, QStringLiteral("Subscript out of range: %1(%2) of %3")
-                                     .arg(QLatin1String(table))
-                                     .arg(index)
-                                     .arg(size)};
-}
 
 // Entry i of a salvo table. The tables come from the network and need not agree with each other
 // or with NumSalvos; an index outside the table sets failure and gives nothing.
@@ -38,7 +28,7 @@ std::optional<T> Entry(const std::vector<T>& table, qsizetype i, const char* nam
     const auto size = static_cast<qsizetype>(table.size());
     if (i >= 0 && i < size)
         return table[static_cast<std::size_t>(i)];
-    failure = OutOfRange(name, i, size);
+    failure = OutOfRangeFailure(name, i, size);
     return std::nullopt;
 }
 
@@ -132,7 +122,7 @@ void DisplayFirstSalvo(Panel& panel)
     if (named < s.NumSalvos) {
         // The names end before the salvos do: the list stops there.
         LogError(s, panel.clock, QStringLiteral("Error Displaying First Salvo"), SalvoError,
-                 OutOfRange("SalvoAlphaList", named, s.SalvoAlphaList.size()));
+                 OutOfRangeFailure("SalvoAlphaList", named, static_cast<qint64>(s.SalvoAlphaList.size())));
     } else {
         panel.view.setSourceIndex(0);
         panel.view.setStatusText(1, QStringLiteral("Salvo Mode"));

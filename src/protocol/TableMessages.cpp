@@ -5,6 +5,7 @@
 #include "protocol/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "state/Panel.h"
+#include "state/TableFault.h"
 #include "storage/ErrorLog.h"
 
 #include <algorithm>
@@ -16,28 +17,9 @@ namespace {
 
 const QString IpError = QStringLiteral("IP Error");
 
-// Failure numbers, as the panel's runtime has always numbered these faults.
-enum : int { SubscriptOutOfRange = 9, InvalidPropertyValue = 380 };
 
 // Alpha table types.
 enum : int { SourceTable = 10, DestinationTable = 20, SalvoTable = 50 };
-
-// A fault inside a handler: a number that lies outside a table, a selection outside the box.
-struct HandlerFailure {
-    Failure failure;
-};
-
-// Entry i of a table, or a HandlerFailure when the table has no such entry.
-template <class Vector>
-auto& at(Vector& table, qint64 i, const char* name)
-{
-    if (i < 0 || i >= static_cast<qint64>(table.size()))
-        throw HandlerFailure{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: %1(%2) of %3")
-                                                       .arg(QLatin1String(name))
-                                                       .arg(i)
-                                                       .arg(table.size())}};
-    return table[static_cast<std::size_t>(i)];
-}
 
 // Clears Updating however the handler ends.
 class UpdatingOff {
@@ -74,7 +56,7 @@ bool HasOffSource(const PanelState& s) { return s.SystemType == 1301 || s.System
 int FindComboEntry(const PanelState& s, int channel)
 {
     for (int k = 0; k < s.NumInputs; ++k)
-        if (at(s.ComboChannelList, k, "ComboChannelList") == channel)
+        if (CheckedAt(s.ComboChannelList, k, "ComboChannelList") == channel)
             return k;
     return -1;
 }
@@ -84,7 +66,7 @@ void SelectSource(Panel& panel, int index)
 {
     const int count = panel.view.sourceCount();
     if (index < 0 || index >= count)
-        throw HandlerFailure{{InvalidPropertyValue,
+        throw TableFault{{InvalidPropertyValue,
                               QStringLiteral("Invalid property value: source entry %1 of %2").arg(index).arg(count)}};
     panel.view.setSourceIndex(index);
 }
@@ -119,7 +101,7 @@ void AlphaStep(Panel& panel, Step&& step)
 {
     try {
         step();
-    } catch (const HandlerFailure& e) {
+    } catch (const TableFault& e) {
         LogAlphaFailure(panel, e.failure);
     }
 }
@@ -133,7 +115,7 @@ public:
     {
         try {
             entry();
-        } catch (const HandlerFailure& e) {
+        } catch (const TableFault& e) {
             if (!m_first)
                 m_first = e.failure;
         }
@@ -227,14 +209,14 @@ void StoreSources(Panel& panel, const AlphaTable& t)
 
     EntryStep positions;
     for (int i = 0; i < s.NumInputs; ++i)
-        positions.attempt([&] { at(s.InputPosition, at(s.InputChannelList, i, "InputChannelList"), "InputPosition") = i; });
+        positions.attempt([&] { CheckedAt(s.InputPosition, CheckedAt(s.InputChannelList, i, "InputChannelList"), "InputPosition") = i; });
     positions.report(panel);
 
     // A later source table (the first complete load is over): rebuild the view.
     if (s.PendingTables == 0 && s.PanelPopulated) {
         AlphaStep(panel, [&] {
             UpdateAlphaData(panel);
-            SelectCurrentSource(panel, at(s.OutputStatus, s.OutputControlled, "OutputStatus").Sources[0]);
+            SelectCurrentSource(panel, CheckedAt(s.OutputStatus, s.OutputControlled, "OutputStatus").Sources[0]);
         });
     }
 }
@@ -265,7 +247,7 @@ void StoreDestinations(Panel& panel, const AlphaTable& t)
         return;
     AlphaStep(panel, [&] {
         panel.view.setStatusText(1, QStringLiteral("Destination: ")
-                                        + at(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
+                                        + CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
                                         + QStringLiteral(" [")
                                         + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
                                         + QStringLiteral("]"));
@@ -285,7 +267,7 @@ void StoreSalvos(Panel& panel, const AlphaTable& t)
         s.SalvoPosition.assign(static_cast<std::size_t>(n), 0);
         EntryStep positions;
         for (int i = 0; i < n; ++i)
-            positions.attempt([&] { at(s.SalvoPosition, s.SalvoNumberList[static_cast<std::size_t>(i)], "SalvoPosition") = i; });
+            positions.attempt([&] { CheckedAt(s.SalvoPosition, s.SalvoNumberList[static_cast<std::size_t>(i)], "SalvoPosition") = i; });
         positions.report(panel);
     }
     s.PendingTables &= ~Tables::Salvos;
@@ -329,7 +311,7 @@ void ProcessAlphaTable(Panel& panel, const QByteArray& message)
     t.position.assign(static_cast<std::size_t>(n), 0);
     EntryStep positions;
     for (int i = 0; i < n; ++i)
-        positions.attempt([&] { at(t.position, t.entries[static_cast<std::size_t>(i)].number, "position") = i; });
+        positions.attempt([&] { CheckedAt(t.position, t.entries[static_cast<std::size_t>(i)].number, "position") = i; });
     positions.report(panel);
 
     switch (t.type) {
@@ -378,7 +360,7 @@ void DecodeCrosspointMap(Panel& panel, const QByteArray& message)
         if (p + 3 + qsizetype(k) * entrySize > dataEnd)
             return;
 
-        OutputStatusRecord& r = at(s.OutputStatus, d, "OutputStatus");
+        OutputStatusRecord& r = CheckedAt(s.OutputStatus, d, "OutputStatus");
         r.SourceCount = static_cast<std::uint8_t>(k);
         if (k == 0)
             r.Sources[0] = s.NumInputs - 1;
@@ -423,12 +405,12 @@ void DecodeCrosspointMap(Panel& panel, const QByteArray& message)
     if (count == 1 && first != s.OutputControlled)
         return;
 
-    const OutputStatusRecord& r = at(s.OutputStatus, s.OutputControlled, "OutputStatus");
+    const OutputStatusRecord& r = CheckedAt(s.OutputStatus, s.OutputControlled, "OutputStatus");
     if (r.SourceCount != 0 && r.SourceCount == r.OutputSourceCount) {
         // Fed by another destination: show that destination instead of a source.
         const int feeder = r.OutputSources[0];
-        const int position = at(s.OutputPosition, feeder, "OutputPosition");
-        panel.view.setSourceText(at(s.OutputAlphaList, position, "OutputAlphaList") + QStringLiteral("  (ch ")
+        const int position = CheckedAt(s.OutputPosition, feeder, "OutputPosition");
+        panel.view.setSourceText(CheckedAt(s.OutputAlphaList, position, "OutputAlphaList") + QStringLiteral("  (ch ")
                                  + QString::number(feeder + 1) + QStringLiteral(")"));
         return;
     }
@@ -439,7 +421,7 @@ void DecodeCrosspointMap(Panel& panel, const QByteArray& message)
     s.SourceListIndex = k;
     // The box leaves hidden sources out unless the current one is hidden: a change either way
     // needs the other filling.
-    const bool hidden = at(s.ComboAlphaList, k, "ComboAlphaList").startsWith(QLatin1Char('{'));
+    const bool hidden = CheckedAt(s.ComboAlphaList, k, "ComboAlphaList").startsWith(QLatin1Char('{'));
     if (hidden != s.ListShowsAll) {
         UpdateAlphaData(panel);
         return;
@@ -457,7 +439,7 @@ void ProcessCrosspointMap(Panel& panel, const QByteArray& message)
     const UpdatingOff off(panel.s);
     try {
         DecodeCrosspointMap(panel, message);
-    } catch (const HandlerFailure& e) {
+    } catch (const TableFault& e) {
         LogError(panel.s, panel.clock, QStringLiteral("Error Processing Crosspoint Map"), IpError, e.failure);
     }
 }
@@ -473,10 +455,10 @@ void ProcessTake(Panel& panel, const QByteArray& message)
     try {
         const int source = Int14At(message, 3);
         const int destination = Int14At(message, 5);
-        at(s.OutputStatus, destination, "OutputStatus").Sources[0] = source;
+        CheckedAt(s.OutputStatus, destination, "OutputStatus").Sources[0] = source;
         if (s.PendingTables == 0 && destination == s.OutputControlled)
             SelectCurrentSource(panel, source);
-    } catch (const HandlerFailure& e) {
+    } catch (const TableFault& e) {
         LogError(s, panel.clock, QStringLiteral("Error Processing Take"), IpError, e.failure);
     }
 }
@@ -566,7 +548,7 @@ void ProcessInhibitMap(Panel& panel, const QByteArray& message)
         return;
     try {
         DecodeInhibitMap(panel, message);
-    } catch (const HandlerFailure& e) {
+    } catch (const TableFault& e) {
         LogError(panel.s, panel.clock, QStringLiteral("Error Processing Inhibit Map"), IpError, e.failure);
     }
 }

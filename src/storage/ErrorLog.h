@@ -1,16 +1,13 @@
 #pragma once
 
+#include "state/Failure.h"
+
 #include <QDateTime>
 #include <QString>
 
 class Clock;
 struct PanelState;
 
-// What went wrong in a failure path: its number and the text that names it.
-struct Failure {
-    int number = 0;
-    QString description;
-};
 
 // File names of the log, in AppDir.
 inline const QString ErrorLogFileName = QStringLiteral("Errorlog.txt");
