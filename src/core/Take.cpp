@@ -81,6 +81,10 @@ void cmboSourceSelect_Click(Panel& panel, int index, const QString& text)
         SalvoChoice(panel, index);
         return;
     }
+    // Until the Server Module's tables are in, the box offers only "No System": choosing it must
+    // not route whatever source the empty tables name.
+    if (s.TcpIpMode && !s.PanelPopulated)
+        return;
 
     // Index k of the box is position k of ComboChannelList; "- OFF -" is the last source.
     std::optional<int> source;

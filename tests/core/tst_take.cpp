@@ -23,6 +23,7 @@ struct TakePanel : TestPanel {
         s.SourceListIndex = 2;
         s.OutputControlled = 2;
         s.ServerPath = dir.path();
+        s.PanelPopulated = true;
         view.addSourceItems(QStringList(4, QStringLiteral("x")));
     }
 };
@@ -82,7 +83,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tcp");
         QTest::addColumn<int>("type");
         QTest::addColumn<bool>("updating");
-        QTest::addColumn<int>("salvo");      // 1: salvo list, 2: key list
+        QTest::addColumn<int>("salvo");      // 1: salvo list, 2: key list, 3: not populated yet
         QTest::addColumn<int>("listIndex");  // SourceListIndex
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("text");
@@ -101,6 +102,7 @@ private Q_SLOTS:
         QTest::newRow("File mode, no server path") << false << 0 << false << 0 << 2 << 1 << "B" << Takes{} << -1 << "";
         QTest::newRow("salvo list") << true << 0 << false << 1 << 2 << 1 << "B" << Takes{} << -2 << "";
         QTest::newRow("salvo keys") << true << 0 << false << 2 << 2 << 1 << "B" << Takes{} << -2 << "";
+        QTest::newRow("TCP/IP, tables not in yet") << true << 0 << false << 3 << 2 << 0 << "No System" << Takes{} << -1 << "";
     }
     void clicks()
     {
@@ -114,8 +116,9 @@ private Q_SLOTS:
         t.s.TcpIpMode = tcp;
         t.s.ServerPath.clear();  // File mode is not configured; TCP/IP mode does not use it
         t.s.Updating = updating;
-        t.s.SalvoMode = salvo > 0;
+        t.s.SalvoMode = salvo == 1 || salvo == 2;
         t.s.SalvoKeysShown = salvo == 2;
+        t.s.PanelPopulated = salvo != 3;
         QFETCH(int, listIndex);
         t.s.SourceListIndex = listIndex;
         QFETCH(int, index);
@@ -126,7 +129,7 @@ private Q_SLOTS:
         if (selected != -2)
             QCOMPARE(t.view.sourceIndex, selected);
         QCOMPARE(t.s.Updating, updating);
-        if (salvo == 0) {
+        if (salvo == 0 || salvo == 3) {
             QCOMPARE(t.prompts.asked.size(), message.isEmpty() ? 0u : 1u);
             if (!message.isEmpty())
                 QCOMPARE(t.prompts.asked[0].text, message);
