@@ -1,5 +1,8 @@
-// zeb-server-sim: a router Server Module for the panel to talk to over TCP.
+// zeb-server-sim: a router Server Module for the panel to talk to over TCP, and the server
+// software's network data files in a directory for File mode, both on one router.
 
+#include "FileServer.h"
+#include "NetworkFiles.h"
 #include "RouterModel.h"
 #include "SimServer.h"
 #include "platform/TerminationSignals.h"
@@ -9,6 +12,7 @@
 #include <QHostAddress>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -22,6 +26,12 @@ struct Settings {
     quint16 port = 1250;
     int pollPanel = 0;
     bool verbose = false;
+    bool tcp = true;
+    bool files = false;
+    FileServerOptions fileOptions;
+    int outageAfter = 0;  // seconds; 0: no outage
+    int outageFor = 0;
+    FileServer::Outage outageKind = FileServer::Outage::Removed;
 };
 
 class OptionError {
@@ -142,6 +152,40 @@ Settings settingsFrom(const QCommandLineParser& p)
     if (p.isSet(QStringLiteral("poll-panel")))
         s.pollPanel = number(p.value(QStringLiteral("poll-panel")), QStringLiteral("--poll-panel"), 1, 3600000);
     s.verbose = p.isSet(QStringLiteral("verbose"));
+
+    s.files = p.isSet(QStringLiteral("files"));
+    s.tcp = !p.isSet(QStringLiteral("no-tcp"));
+    const QStringList fileOnly = {QStringLiteral("classic"), QStringLiteral("status-nc"), QStringLiteral("scan-ms"),
+                                  QStringLiteral("outage-after"), QStringLiteral("outage-for"),
+                                  QStringLiteral("outage-mode"), QStringLiteral("no-tcp")};
+    for (const QString& name : fileOnly)
+        if (p.isSet(name) && !s.files)
+            throw OptionError(QStringLiteral("--%1 needs --files").arg(name));
+    FileServerOptions& f = s.fileOptions;
+    f.directory = p.value(QStringLiteral("files"));
+    if (s.files && f.directory.isEmpty())
+        throw OptionError(QStringLiteral("--files wants a directory"));
+    f.preferClassic = p.isSet(QStringLiteral("classic"));
+    if (f.preferClassic && !NetworkFiles::FitsClassic(RouterModel(r)))
+        throw OptionError(QStringLiteral("--classic: the router must have at most 256 sources (OFF included) "
+                                         "and 256 destinations"));
+    // The status file tells whether the server reaches the switcher, as the poll answer does.
+    f.connected = !p.isSet(QStringLiteral("status-nc")) && o.switcherPresent;
+    if (p.isSet(QStringLiteral("scan-ms")))
+        f.scanMilliseconds = number(p.value(QStringLiteral("scan-ms")), QStringLiteral("--scan-ms"), 1, 3600000);
+    if (p.isSet(QStringLiteral("outage-after")) != p.isSet(QStringLiteral("outage-for")))
+        throw OptionError(QStringLiteral("--outage-after and --outage-for go together"));
+    if (p.isSet(QStringLiteral("outage-after"))) {
+        s.outageAfter = number(p.value(QStringLiteral("outage-after")), QStringLiteral("--outage-after"), 1, 86400);
+        s.outageFor = number(p.value(QStringLiteral("outage-for")), QStringLiteral("--outage-for"), 1, 86400);
+    }
+    if (p.isSet(QStringLiteral("outage-mode"))) {
+        const QString mode = p.value(QStringLiteral("outage-mode"));
+        if (mode == QStringLiteral("unreadable"))
+            s.outageKind = FileServer::Outage::Unreadable;
+        else if (mode != QStringLiteral("remove"))
+            throw OptionError(QStringLiteral("--outage-mode must be remove or unreadable, not \"%1\"").arg(mode));
+    }
     return s;
 }
 
@@ -149,11 +193,17 @@ Settings settingsFrom(const QCommandLineParser& p)
 void addOptions(QCommandLineParser& p)
 {
     p.setApplicationDescription(QStringLiteral(
-        "Simulates the router's Server Module for the Tova Vantrel panel (TCP/IP mode).\n"
+        "Simulates the router's Server Module for the Tova Vantrel panel (TCP/IP mode) and,\n"
+        "with --files, the server's network data files for File mode, on the same router.\n"
         "Channel numbers on this command line are 1-based, as operators count them\n"
         "(source 1 is channel 0 on the wire). Sources are named SRC 01, SRC 02, ...,\n"
         "destinations DST 01, ...; destination N starts on source N (wrapping round).\n"
-        "Prints \"zeb-server-sim listening on ADDRESS:PORT\" once it listens."));
+        "Prints \"zeb-server-sim listening on ADDRESS:PORT\" once it listens, and\n"
+        "\"zeb-server-sim serving files in DIR\" once the files are written.\n"
+        "File mode: the classic files (Alpha.ndf, Xptmap.ndf, Inhbt.ndf) for a type 1201\n"
+        "router of exactly 256 x 256, the extended ones (lAlpha.ndf, lXptmap.ndf,\n"
+        "lInhbt.ndf) otherwise, and Status.ndf; command files xpt00001.wcf and\n"
+        "xpt00002.wcf dropped in DIR are carried out and deleted."));
     p.addHelpOption();
     p.addVersionOption();
     p.addOptions({
@@ -198,7 +248,28 @@ void addOptions(QCommandLineParser& p)
                         "panel must resync.")},
         {QStringLiteral("poll-panel"), QStringLiteral("Poll each panel (0xF5) every MS milliseconds."),
          QStringLiteral("MS")},
-        {QStringLiteral("verbose"), QStringLiteral("Log every message in hex to stderr.")},
+        {QStringLiteral("verbose"), QStringLiteral("Log every message in hex (and every command file) to stderr.")},
+        {QStringLiteral("files"),
+         QStringLiteral("Keep the network data files in DIR (created when missing) and carry out the "
+                        "command files found there."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("no-tcp"), QStringLiteral("Serve the files only; do not listen for TCP panels.")},
+        {QStringLiteral("classic"),
+         QStringLiteral("Write the classic 256 x 256 files for any router that fits them (at most 256 "
+                        "sources, OFF included, and 256 destinations).")},
+        {QStringLiteral("status-nc"),
+         QStringLiteral("Status.ndf reports the server not connected to the switcher (also with --absent).")},
+        {QStringLiteral("scan-ms"), QStringLiteral("Look for command files every MS milliseconds (default 50)."),
+         QStringLiteral("MS")},
+        {QStringLiteral("outage-after"),
+         QStringLiteral("After S seconds the files go away (see --outage-mode) for --outage-for seconds, "
+                        "then come back rewritten; once."),
+         QStringLiteral("S")},
+        {QStringLiteral("outage-for"), QStringLiteral("Length of the outage in seconds."), QStringLiteral("S")},
+        {QStringLiteral("outage-mode"),
+         QStringLiteral("remove: delete the files (default); unreadable: take away every permission "
+                        "(root still reads them)."),
+         QStringLiteral("remove|unreadable")},
     });
 }
 
@@ -240,7 +311,7 @@ int main(int argc, char* argv[])
         QObject::connect(&server, &SimServer::connectionOpened, [] { std::fprintf(stderr, "connection opened\n"); });
         QObject::connect(&server, &SimServer::connectionClosed, [] { std::fprintf(stderr, "connection closed\n"); });
     }
-    if (!server.listen(settings->address, settings->port)) {
+    if (settings->tcp && !server.listen(settings->address, settings->port)) {
         std::fprintf(stderr, "zeb-server-sim: cannot listen on %s:%u: %s\n",
                      qPrintable(settings->address.toString()), unsigned(settings->port),
                      qPrintable(server.errorString()));
@@ -250,8 +321,38 @@ int main(int argc, char* argv[])
     // SIGINT and SIGTERM end the event loop, so connections are closed and the process exits 0.
     OnTerminationSignal(&app, [] { QCoreApplication::quit(); });
 
-    std::printf("zeb-server-sim listening on %s:%u\n", qPrintable(server.serverAddress().toString()),
-                unsigned(server.serverPort()));
+    std::unique_ptr<FileServer> files;
+    if (settings->files) {
+        files = std::make_unique<FileServer>(server.model(), settings->fileOptions);
+        FileServer* f = files.get();
+        f->setRouter([&server](const Crosspoint& take) { return server.route(take); });
+        QObject::connect(&server, &SimServer::takeReported, f, &FileServer::crosspointsChanged);
+        QObject::connect(f, &FileServer::writeFailed, [](const QString& name, const QString& error) {
+            std::fprintf(stderr, "zeb-server-sim: cannot write %s: %s\n", qPrintable(name), qPrintable(error));
+        });
+        if (settings->verbose) {
+            QObject::connect(f, &FileServer::commandConsumed, [](const QString& name, int s, int d, bool done) {
+                std::fprintf(stderr, "%s: channel %d to channel %d (0-based) %s\n", qPrintable(name), s, d,
+                             done ? "taken" : "refused");
+            });
+            QObject::connect(f, &FileServer::outageChanged, [](bool on) {
+                std::fprintf(stderr, "%s\n", on ? "outage begins" : "outage ends");
+            });
+        }
+        QString error;
+        if (!f->start(&error)) {
+            std::fprintf(stderr, "zeb-server-sim: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (settings->outageAfter > 0)
+            f->scheduleOutage(settings->outageAfter * 1000, settings->outageFor * 1000, settings->outageKind);
+    }
+
+    if (settings->tcp)
+        std::printf("zeb-server-sim listening on %s:%u\n", qPrintable(server.serverAddress().toString()),
+                    unsigned(server.serverPort()));
+    if (files)
+        std::printf("zeb-server-sim serving files in %s\n", qPrintable(files->directory()));
     std::fflush(stdout);
     return QCoreApplication::exec();
 }

@@ -1,5 +1,7 @@
 #include "app/ServerAccess.h"
 
+#include "filemode/NetworkFiles.h"
+#include "filemode/PollCycle.h"
 #include "protocol/Messages.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
@@ -15,8 +17,12 @@ void ServerAccess::SendCrosspointChange(int destination, int source)
 
 void ServerAccess::SendSalvoExecute(int salvo) { ::SendSalvoExecute(*m_panel, salvo); }
 
+bool ServerAccess::ReadNetworkFiles() { return ::ReadNetworkFiles(*m_panel); }
+
 void ServerAccess::PollCycle()
 {
     if (m_panel->s.TcpIpMode)
         PollTick(*m_panel);
+    else
+        FilePollTick(*m_panel);
 }

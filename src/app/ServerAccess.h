@@ -4,8 +4,8 @@
 
 struct Panel;
 
-// The Server port as the application provides it: the TCP/IP link of the protocol library.
-// File mode's readers are not part of this build yet: the network data files are never found.
+// The Server port as the application provides it: the TCP/IP link of the protocol library and the
+// network data file readers of File mode.
 class ServerAccess final : public Server {
 public:
     void setPanel(Panel* panel) { m_panel = panel; }
@@ -14,7 +14,7 @@ public:
     void DisconnectSocket() override;
     void SendCrosspointChange(int destination, int source) override;
     void SendSalvoExecute(int salvo) override;
-    bool ReadNetworkFiles() override { return false; }
+    bool ReadNetworkFiles() override;
     void PollCycle() override;
 
 private:

@@ -1,0 +1,111 @@
+// Feeds arbitrary bytes as one network data file among well-formed others, through the one-time
+// read, the poll cycle's re-reads and the server location check.
+
+#include "FuzzPanel.h"
+
+#include "filemode/NetworkFiles.h"
+#include "filemode/PollCycle.h"
+#include "filemode/VerifyServerLocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+QByteArray I16(int v)
+{
+    const char bytes[2] = {static_cast<char>(v & 0xff), static_cast<char>((v >> 8) & 0xff)};
+    return QByteArray(bytes, 2);
+}
+
+QByteArray Names(int count, char letter)
+{
+    QByteArray b;
+    for (int p = 0; p < count; ++p)
+        b += QByteArray(1, letter) + QByteArray::number(p).rightJustified(7, '0');
+    return b;
+}
+
+// Channels 0.. in position order, as one byte (classic) or two (extended) each.
+QByteArray Channels(int count, bool wide)
+{
+    QByteArray b;
+    for (int p = 0; p < count; ++p)
+        b += wide ? I16(p) : QByteArray(1, static_cast<char>(p));
+    return b;
+}
+
+struct Set {
+    const char* names[4];
+    QByteArray files[4];
+};
+
+// A classic 256 x 256 set, and an extended 1351 set of 40 sources (plus OFF) and 20 destinations.
+const Set& BaseSet(bool extended)
+{
+    static const Set classic{{"Alpha.ndf", "Xptmap.ndf", "Inhbt.ndf", "Status.ndf"},
+                             {Names(256, 'S') + Channels(256, false) + Names(256, 'D') + Channels(256, false),
+                              QByteArray(1, 1) + Channels(256, false), QByteArray(65536, '\0'), QByteArray(1, 1)}};
+    static const Set ext = [] {
+        QByteArray map = QByteArray(1, 1) + I16(20);
+        for (int d = 0; d < 20; ++d)
+            map += I16(d % 3) + (d % 3 ? I16(d) + I16(d + 1) : QByteArray()).left((d % 3) * 2);
+        return Set{{"lAlpha.ndf", "lXptmap.ndf", "lInhbt.ndf", "Status.ndf"},
+                   {I16(1351) + I16(40) + Names(40, 'S') + Channels(40, true) + I16(20) + Names(20, 'D') + Channels(20, true),
+                    map, I16(20) + I16(41) + QByteArray(20 * 41, '0'), QByteArray(1, 0)}};
+    }();
+    return extended ? ext : classic;
+}
+
+void Write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static QTemporaryDir dir;
+    if (size < 1 || !dir.isValid())
+        return 0;
+    const QString server = dir.path() + u'/';
+
+    // The first byte picks the layout of the others and the file the input replaces.
+    const std::uint8_t mode = data[0];
+    const bool extended = mode & 1;
+    const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
+    const Set& set = BaseSet(extended);
+    QDir d(dir.path());
+    for (const QString& name : d.entryList(QDir::Files))
+        d.remove(name);
+    for (int i = 0; i < 4; ++i)
+        Write(server + QLatin1String(set.names[i]), set.files[i]);
+    const int target = (mode >> 1) & 3;
+    Write(server + QLatin1String(set.names[target]), input);
+
+    FuzzPanel f;
+    PanelState& s = f.s;
+    InitVariables(s, f.view);
+    s.ErrorLogEnabled = false;
+    s.ServerPath = server;
+    s.DisplayList = QString(256, u'1');
+    s.OutputControlled = (mode >> 4) & 7;
+    s.HideInhibits = mode & 8;
+
+    ReadNetworkFiles(f.panel);
+    // Make the next tick re-read every file, whatever its time.
+    s.XptMapStamp ^= 0x55;
+    s.AlphaFileTime = s.InhibitFileTime = s.StatusFileTime = 0;
+    FilePollTick(f.panel);
+    FilePollTick(f.panel);
+    int setupIndex = mode >> 5;
+    VerifyServerLocation(f.panel, dir.path(), setupIndex);
+    return 0;
+}

@@ -1,0 +1,282 @@
+#include "filemode/DataFiles.h"
+
+#include "state/PanelState.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace DataFiles {
+
+namespace {
+
+constexpr int NameLength = 8;
+constexpr qint64 ClassicAlphaSize = 256 * NameLength + 256 + 256 * NameLength + 256;  // 4608
+constexpr qint64 ClassicInhibitSize = 256 * 256;
+constexpr int ClassicChannels = 256;
+
+// Reads exactly n bytes from the open file; false when the file ends first.
+bool ReadExactly(QFile& file, qint64 n, QByteArray& out)
+{
+    if (n < 0)
+        return false;
+    out = file.read(n);
+    return out.size() == n;
+}
+
+std::uint8_t U8(const QByteArray& b, qsizetype at) { return static_cast<std::uint8_t>(b[at]); }
+
+// Little-endian signed 16-bit value at the offset; callers have checked the length.
+int I16(const QByteArray& b, qsizetype at)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(U8(b, at) | (U8(b, at + 1) << 8)));
+}
+
+// Names are eight single-byte characters, kept exactly (blanks and all).
+QString NameAt(const QByteArray& b, qsizetype at) { return QString::fromLatin1(b.constData() + at, NameLength); }
+
+bool HasOffSource(int type) { return type == 1301 || type == 1351; }
+
+struct AlphaTables {
+    int type = 0;
+    std::vector<QString> inNames;
+    std::vector<int> inChannels;
+    std::vector<QString> outNames;
+    std::vector<int> outChannels;
+};
+
+bool ParseClassicAlpha(QFile& file, AlphaTables& t)
+{
+    QByteArray b;
+    if (!ReadExactly(file, ClassicAlphaSize, b))
+        return false;
+    t.type = 1201;
+    for (int p = 0; p < ClassicChannels; ++p) {
+        t.inNames.push_back(NameAt(b, p * NameLength));
+        t.inChannels.push_back(U8(b, 2048 + p));
+        t.outNames.push_back(NameAt(b, 2304 + p * NameLength));
+        t.outChannels.push_back(U8(b, 4352 + p));
+    }
+    return true;
+}
+
+// N names then N channel numbers, for the count read before them.
+bool ParseNamedChannels(QFile& file, int count, std::vector<QString>& names, std::vector<int>& channels)
+{
+    QByteArray b;
+    if (count < 1 || !ReadExactly(file, qint64(count) * (NameLength + 2), b))
+        return false;
+    const qsizetype numbers = qsizetype(count) * NameLength;
+    for (int p = 0; p < count; ++p) {
+        names.push_back(NameAt(b, qsizetype(p) * NameLength));
+        channels.push_back(I16(b, numbers + qsizetype(p) * 2));
+    }
+    return true;
+}
+
+bool ParseExtendedAlpha(QFile& file, AlphaTables& t)
+{
+    QByteArray head;
+    if (!ReadExactly(file, 4, head))
+        return false;
+    t.type = I16(head, 0);
+    if (!ParseNamedChannels(file, I16(head, 2), t.inNames, t.inChannels))
+        return false;
+    QByteArray count;
+    if (!ReadExactly(file, 2, count))
+        return false;
+    if (!ParseNamedChannels(file, I16(count, 0), t.outNames, t.outChannels))
+        return false;
+    // The OFF source of these systems is one more source after the named ones, on its own channel.
+    if (HasOffSource(t.type)) {
+        t.inChannels.push_back(static_cast<int>(t.inNames.size()));
+        t.inNames.push_back(QStringLiteral("- OFF -"));
+    }
+    return true;
+}
+
+// Position of each source channel. A channel number outside the table makes the file unusable.
+bool BuildPositions(const AlphaTables& t, std::vector<int>& position)
+{
+    const int n = static_cast<int>(t.inNames.size());
+    position.assign(static_cast<std::size_t>(n), 0);
+    for (int p = 0; p < n; ++p) {
+        const int channel = t.inChannels[static_cast<std::size_t>(p)];
+        if (t.inNames[static_cast<std::size_t>(p)] != PlaceholderName || channel != 0) {
+            if (channel < 0 || channel >= n)
+                return false;
+            position[static_cast<std::size_t>(channel)] = p;
+        } else {
+            position[static_cast<std::size_t>(p)] = p;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Directory::Directory(const QString& path)
+{
+    // Files and links to files only: a device or pipe of that name is never opened.
+    m_entries = QDir(path).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+std::optional<QFileInfo> Directory::find(const QString& name) const
+{
+    for (const QFileInfo& e : m_entries)
+        if (e.fileName() == name)
+            return e;
+    for (const QFileInfo& e : m_entries)
+        if (e.fileName().compare(name, Qt::CaseInsensitive) == 0)
+            return e;
+    return std::nullopt;
+}
+
+std::optional<Located> Locate(const Directory& dir, const QString& extended, const QString& classic)
+{
+    if (auto f = dir.find(extended))
+        return Located{*f, true};
+    if (auto f = dir.find(classic))
+        return Located{*f, false};
+    return std::nullopt;
+}
+
+qint64 FileTime(const QFileInfo& file)
+{
+    const QDateTime t = file.lastModified();
+    return t.isValid() ? t.toSecsSinceEpoch() : -1;
+}
+
+bool ReadAlpha(PanelState& s, const Located& alpha)
+{
+    QFile file(alpha.file.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    AlphaTables t;
+    const bool parsed = alpha.extended ? ParseExtendedAlpha(file, t) : ParseClassicAlpha(file, t);
+    file.close();
+    std::vector<int> position;
+    if (!parsed || !BuildPositions(t, position))
+        return false;
+
+    const int inputs = static_cast<int>(t.inNames.size());
+    s.AlphaFileTime = FileTime(alpha.file);
+    s.SystemType = t.type;
+    s.NumInputs = inputs;
+    s.NumOutputs = static_cast<int>(t.outNames.size());
+    s.ComboAlphaList = t.inNames;
+    s.ComboChannelList = t.inChannels;
+    s.InputAlphaList = std::move(t.inNames);
+    s.InputChannelList = std::move(t.inChannels);
+    s.InputPosition = std::move(position);
+    s.OutputAlphaList = std::move(t.outNames);
+    s.OutputChannelList = std::move(t.outChannels);
+    if (alpha.extended && HasOffSource(s.SystemType)) {
+        if (s.DisplayList.size() < inputs)
+            s.DisplayList.append(QString(inputs - s.DisplayList.size(), QLatin1Char('1')));
+        else
+            s.DisplayList.truncate(inputs);
+    }
+    return true;
+}
+
+MapRead ReadCrosspoints(PanelState& s, const Located& map, bool onlyWhenNew)
+{
+    QFile file(map.file.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return MapRead::Failed;
+    QByteArray b;
+    if (!ReadExactly(file, 1, b))
+        return MapRead::Failed;
+    const int stamp = U8(b, 0);
+    if (onlyWhenNew && stamp == s.XptMapStamp)
+        return MapRead::Unchanged;
+
+    if (!map.extended) {
+        if (s.OutputStatus.size() < ClassicChannels || !ReadExactly(file, ClassicChannels, b))
+            return MapRead::Failed;
+        for (int d = 0; d < ClassicChannels; ++d)
+            s.OutputStatus[static_cast<std::size_t>(d)].Sources[0] = U8(b, d);
+        s.XptMapStamp = stamp;
+        return MapRead::Changed;
+    }
+
+    if (!ReadExactly(file, 2, b))
+        return MapRead::Failed;
+    // Each record takes at least its two count bytes: a file too short for its records is refused
+    // before memory is taken for them.
+    const int records = I16(b, 0);
+    if (records < 1 || file.size() < 3 + qint64(records) * 2)
+        return MapRead::Failed;
+    std::vector<OutputStatusRecord> status(static_cast<std::size_t>(records));
+    for (OutputStatusRecord& r : status) {
+        if (!ReadExactly(file, 2, b))
+            return MapRead::Failed;
+        const int count = I16(b, 0);
+        if (count < 0 || count > OutputStatusRecord::MaxSources || !ReadExactly(file, qint64(count) * 2, b))
+            return MapRead::Failed;
+        r.SourceCount = static_cast<std::uint8_t>(count);
+        if (count == 0)
+            r.Sources[0] = s.NumInputs - 1;  // the last source: OFF on the systems that have one
+        for (int k = 0; k < count; ++k)
+            r.Sources[static_cast<std::size_t>(k)] = I16(b, k * 2);
+    }
+    s.OutputStatus = std::move(status);
+    s.XptMapStamp = stamp;
+    return MapRead::Changed;
+}
+
+bool ReadInhibits(PanelState& s, const Located& inhibits)
+{
+    QFile file(inhibits.file.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray b;
+    if (!inhibits.extended) {
+        if (!ReadExactly(file, ClassicInhibitSize, b))
+            return false;
+        // Row d, column s of the file is source s on destination d.
+        s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
+        for (int d = 0; d < ClassicChannels; ++d)
+            for (int src = 0; src < ClassicChannels; ++src)
+                s.InhibitMap[s.inhibitIndex(src, d)] = U8(b, d * ClassicChannels + src);
+        s.InhibitFileTime = FileTime(inhibits.file);
+        return true;
+    }
+
+    if (!ReadExactly(file, 4, b))
+        return false;
+    const int rows = I16(b, 0);
+    const int columns = I16(b, 2);
+    if (rows < 1 || columns < 0 || columns > s.NumInputs || file.size() < 4 + qint64(rows) * columns)
+        return false;
+    // Rows beyond the destinations that exist are never consulted; not keeping them bounds the
+    // map by the router's own size whatever the header claims.
+    const int kept = std::min(rows, std::max(s.NumOutputs, 1));
+    if (!ReadExactly(file, qint64(kept) * columns, b))
+        return false;
+    s.resizeInhibitMap(s.NumInputs, kept);
+    s.ComboChannelList.assign(static_cast<std::size_t>(std::max(s.NumInputs, 0)), 0);
+    for (int d = 0; d < kept; ++d)
+        for (int src = 0; src < columns; ++src) {
+            const char c = b[qsizetype(d) * columns + src];
+            s.InhibitMap[s.inhibitIndex(src, d)] = c >= '0' && c <= '9' ? static_cast<std::uint8_t>(c - '0') : 0;
+        }
+    s.InhibitFileTime = FileTime(inhibits.file);
+    return true;
+}
+
+std::optional<int> ReadStatusByte(const QFileInfo& status)
+{
+    QFile file(status.filePath());
+    QByteArray b;
+    if (!file.open(QIODevice::ReadOnly) || !ReadExactly(file, 1, b))
+        return std::nullopt;
+    return U8(b, 0);
+}
+
+} // namespace DataFiles
