@@ -10,7 +10,9 @@
 #include "core/Startup.h"
 #include "protocol/TcpComm.h"
 #include "RouterModel.h"
+#include "FileServer.h"
 #include "SimServer.h"
+#include "filemode/PollCycle.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -34,14 +36,20 @@ struct RealPanel {
     QtLink link;
     Panel panel{s, window, prompts, clock, server, link};
 
+    // TCP/IP mode against the simulator's port.
     RealPanel(quint16 port, int output)
+        : RealPanel("[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\n"
+                    "Stay On Top=No\r\n[TCP/IP]\r\nIP Port=" + QByteArray::number(port)
+                    + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n")
+    {
+    }
+
+    explicit RealPanel(const QByteArray& settings)
     {
         s.AppDir = dir.path() + QDir::separator();
         QFile ini(s.AppDir + QStringLiteral("zebntpnl.ini"));
         if (ini.open(QIODevice::WriteOnly))
-            ini.write("[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\n"
-                      "Stay On Top=No\r\n[TCP/IP]\r\nIP Port=" + QByteArray::number(port)
-                      + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n");
+            ini.write(settings);
         ini.close();
         window.setPanel(&panel);
         server.setPanel(&panel);
@@ -177,6 +185,64 @@ private Q_SLOTS:
         QCOMPARE(p.box()->placeholderText(), QStringLiteral("Executed"));
         QTRY_COMPARE_WITH_TIMEOUT(sim.model().sourceOf(2), 9, Bound);
         QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[9], 9), Bound);
+    }
+
+    // File mode: the panel reads the simulator's files, a take becomes a command file that the
+    // simulator carries out, the next poll tick shows it; an outage and its recovery.
+    void fileModeEndToEnd_data()
+    {
+        QTest::addColumn<int>("sources");
+        QTest::addColumn<int>("destinations");
+        QTest::addColumn<int>("type");
+        QTest::newRow("classic files, 256 x 256") << 256 << 256 << 1201;
+        QTest::newRow("extended files, 1351") << 40 << 12 << 1351;
+    }
+    void fileModeEndToEnd()
+    {
+        QFETCH(int, sources);
+        QFETCH(int, destinations);
+        QFETCH(int, type);
+        QTemporaryDir files;
+        RouterConfig config;
+        config.sources = sources;
+        config.destinations = destinations;
+        config.systemType = type;
+        RouterModel model(config);
+        FileServerOptions options;
+        options.directory = files.path();
+        options.scanMilliseconds = 1000000;  // scanned by the test
+        FileServer server(model, options);
+        QString error;
+        QVERIFY2(server.start(&error), qPrintable(error));
+
+        RealPanel p("[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n"
+                    "[FILE]\r\nServer path=" + files.path().toLatin1() + "/\r\nRefresh Rate=100\r\nTime Out=5\r\n"
+                    "[TCP/IP]\r\nIP Port=1250\r\n");
+        p.window.setFileCheckEnabled(false);  // ticks are driven here
+        QVERIFY(p.box()->isEnabled());
+        QCOMPARE(p.box()->currentText(), entry(model.sourceNames()[std::size_t(model.sourceOf(2))], model.sourceOf(2)));
+        FilePollTick(p.panel);
+        QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("OK"));
+
+        const int before = model.sourceOf(2);
+        QTest::keyClick(p.box(), Qt::Key_Down);
+        const QString chosen = p.box()->itemText(p.box()->currentIndex() + 1);
+        server.scan();
+        QVERIFY(model.sourceOf(2) != before);
+        QVERIFY(QDir(files.path()).entryList({QStringLiteral("*.wcf")}).isEmpty());  // consumed
+        FilePollTick(p.panel);
+        QCOMPARE(p.box()->currentText(), chosen);
+
+        // 51 failed ticks (100 ms, 5 s) report the lost server once; the files' return ends it.
+        server.beginOutage();
+        for (int tick = 0; tick < 120; ++tick)
+            FilePollTick(p.panel);
+        QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("NF"));
+        QCOMPARE(p.prompts.titles(), QStringList{QStringLiteral("Error Reading Network Files")});
+        server.endOutage();
+        FilePollTick(p.panel);
+        QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("OK"));
+        QCOMPARE(p.prompts.titles().size(), 1);
     }
 };
 
