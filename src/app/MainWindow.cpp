@@ -315,18 +315,15 @@ void MainWindow::setSourceBoxEnabled(bool enabled)
 
 void MainWindow::clearOutputSelect()
 {
-    m_outputSelect.setStringList({});
-    m_outputSelectIndex = -1;
+    m_outputSelect.clear();
 }
 
 void MainWindow::addOutputSelectItem(const QString& text)
 {
-    const int row = m_outputSelect.rowCount();
-    m_outputSelect.insertRows(row, 1);
-    m_outputSelect.setData(m_outputSelect.index(row), text);
+    m_outputSelect.add(text);
 }
 
-void MainWindow::setOutputSelectIndex(int index) { m_outputSelectIndex = index; }
+void MainWindow::setOutputSelectIndex(int index) { m_outputSelect.setIndex(index); }
 
 void MainWindow::setStatusText(int panel, const QString& text)
 {

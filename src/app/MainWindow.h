@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/OutputSelect.h"
 #include "state/Ports.h"
 
 #include <QMainWindow>
@@ -49,8 +50,7 @@ public:
     QAction* action(MenuCommand command) const { return m_actions.at(command); }
     QTimer* fileCheckTimer() const { return m_tmrFileCheck; }
     // Contents of the setup dialog's destination box, which the setup dialog shows.
-    QStringListModel* outputSelectModel() { return &m_outputSelect; }
-    int outputSelectIndex() const { return m_outputSelectIndex; }
+    OutputSelect* outputSelect() { return &m_outputSelect; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -71,7 +71,6 @@ private:
     std::map<MenuCommand, QAction*> m_actions;
     std::map<MenuCommand, bool> m_wantEnabled;   // what the logic asked for
     QSet<MenuCommand> m_available;               // commands whose handlers this build has
-    QStringListModel m_outputSelect;
-    int m_outputSelectIndex = -1;
+    OutputSelect m_outputSelect;
     bool m_closing = false;
 };
