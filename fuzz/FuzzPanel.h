@@ -35,6 +35,7 @@ public:
     MsgResult message(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::Ok; }
     QString showDialog(Dialog, const QString& tag) override { return tag; }
     void closeDialog(Dialog) override {}
+    bool openHelp() override { return false; }
 };
 
 class NullClock final : public Clock {

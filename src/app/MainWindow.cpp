@@ -186,7 +186,6 @@ QAction* MainWindow::addCommand(QMenu* menu, MenuCommand command, const char* ob
     QAction* act = menu->addAction(caption);
     act->setObjectName(QLatin1String(objectName));
     m_actions[command] = act;
-    m_wantEnabled[command] = true;
     return act;
 }
 
@@ -199,11 +198,11 @@ void MainWindow::buildMenus()
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep4"));
     addCommand(file, MenuCommand::DisplayList, "mnuDsiplayList", QStringLiteral("Edit Display& List"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
-    QAction* salvoMode = addCommand(file, MenuCommand::SalvoMode, "mnuSalvoMode", QStringLiteral("Salvo Mode"));
+    addCommand(file, MenuCommand::SalvoMode, "mnuSalvoMode", QStringLiteral("Salvo Mode"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
-    QAction* connectCommand = addCommand(file, MenuCommand::Connect, "mnuConnect", QStringLiteral("&Connect"));
+    addCommand(file, MenuCommand::Connect, "mnuConnect", QStringLiteral("&Connect"));
     file->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
-    QAction* exit = addCommand(file, MenuCommand::Exit, "mnuExit", QStringLiteral("E&xit"));
+    addCommand(file, MenuCommand::Exit, "mnuExit", QStringLiteral("E&xit"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -211,29 +210,18 @@ void MainWindow::buildMenus()
     help->addSeparator()->setObjectName(QStringLiteral("mnuSep3"));
     addCommand(help, MenuCommand::About, "mnuAbout", QStringLiteral("&About"));
 
-    // mnuExit_Click
-    connect(exit, &QAction::triggered, this, [this] {
-        if (m_panel)
-            Unload_Program(*m_panel);
-    });
-    connect(connectCommand, &QAction::triggered, this, [this] {
-        if (m_panel)
-            mnuConnect_Click(*m_panel);
-    });
-    connect(salvoMode, &QAction::triggered, this, [this] {
-        if (m_panel)
-            mnuSalvoMode_Click(*m_panel);
-    });
-    m_available = {MenuCommand::Exit, MenuCommand::Connect, MenuCommand::SalvoMode};
-
-    for (const auto& [command, act] : m_actions)
-        applyMenuEnabled(command);
-}
-
-void MainWindow::applyMenuEnabled(MenuCommand command)
-{
-    // A command is offered only when the logic enables it and this build carries it out.
-    m_actions.at(command)->setEnabled(m_wantEnabled[command] && m_available.contains(command));
+    // Each command forwards to its handler.
+    const std::pair<MenuCommand, void (*)(Panel&)> handlers[] = {
+        {MenuCommand::Setup, mnuSetup_Click},         {MenuCommand::Password, mnuPassword_Click},
+        {MenuCommand::DisplayList, mnuDsiplayList_Click}, {MenuCommand::SalvoMode, mnuSalvoMode_Click},
+        {MenuCommand::Connect, mnuConnect_Click},     {MenuCommand::Exit, Unload_Program},
+        {MenuCommand::Contents, mnuContents_Click},   {MenuCommand::About, mnuAbout_Click},
+    };
+    for (const auto& [command, handler] : handlers)
+        connect(m_actions.at(command), &QAction::triggered, this, [this, handler = handler] {
+            if (m_panel)
+                handler(*m_panel);
+        });
 }
 
 void MainWindow::setWindowOrder(int order)
@@ -332,8 +320,7 @@ void MainWindow::setStatusText(int panel, const QString& text)
 
 void MainWindow::setMenuEnabled(MenuCommand command, bool enabled)
 {
-    m_wantEnabled[command] = enabled;
-    applyMenuEnabled(command);
+    m_actions.at(command)->setEnabled(enabled);
 }
 
 void MainWindow::setMenuCaption(MenuCommand command, const QString& caption)

@@ -4,7 +4,6 @@
 #include "state/Ports.h"
 
 #include <QMainWindow>
-#include <QSet>
 #include <QStringListModel>
 
 #include <map>
@@ -59,7 +58,6 @@ protected:
 private:
     void buildMenus();
     QAction* addCommand(QMenu* menu, MenuCommand command, const char* objectName, const QString& caption);
-    void applyMenuEnabled(MenuCommand command);
 
     Panel* m_panel = nullptr;
     QComboBox* m_cmboSourceSelect = nullptr;
@@ -69,8 +67,6 @@ private:
     QTimer* m_tmrDecode = nullptr;
     QTimer* m_tmrSalvoMsg = nullptr;
     std::map<MenuCommand, QAction*> m_actions;
-    std::map<MenuCommand, bool> m_wantEnabled;   // what the logic asked for
-    QSet<MenuCommand> m_available;               // commands whose handlers this build has
     OutputSelect m_outputSelect;
     bool m_closing = false;
 };

@@ -1,6 +1,20 @@
 #include "app/QtPrompts.h"
 
+#include "dialogs/AboutDialog.h"
+#include "dialogs/LoginDialog.h"
+#include "dialogs/PasswordDialog.h"
+#include "dialogs/SetupDialog.h"
+#include "displaylist/DisplayListDialog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
+
+QtPrompts::QtPrompts(QWidget* owner, OutputSelect& destinations) : m_owner(owner), m_destinations(destinations) {}
+
+QtPrompts::~QtPrompts() = default;
 
 MsgResult QtPrompts::message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons)
 {
@@ -30,21 +44,51 @@ MsgResult QtPrompts::message(const QString& text, const QString& title, MsgIcon 
 
 QString QtPrompts::showDialog(Dialog dialog, const QString& tag)
 {
-    if (dialog == Dialog::ServerPassword && m_panel) {
+    if (!m_panel)
+        return tag;
+    Panel& panel = *m_panel;
+    switch (dialog) {
+    case Dialog::ServerPassword: {
         // A fresh prompt for every request; it is destroyed when it closes.
-        auto* prompt = new SwitcherPasswordDialog(*m_panel, m_owner);
+        auto* prompt = new SwitcherPasswordDialog(panel, m_owner);
         m_switcherPassword = prompt;
         prompt->exec();
         delete prompt;
         return tag;
     }
-    // The login, setup and other dialogs are not part of this build yet: nothing is shown and
-    // the caller sees the dialog closed without a result.
-    return QStringLiteral("fail");
+    case Dialog::Login:
+        if (!m_login)
+            m_login = std::make_unique<LoginDialog>(panel, m_owner);
+        return m_login->run(tag);
+    case Dialog::Setup:
+        if (!m_setup)
+            m_setup = std::make_unique<SetupDialog>(panel, m_destinations, m_owner);
+        return m_setup->run(tag);
+    case Dialog::Password:
+        if (!m_password)
+            m_password = std::make_unique<PasswordDialog>(panel, m_owner);
+        return m_password->run(tag);
+    case Dialog::About:
+        if (!m_about)
+            m_about = std::make_unique<AboutDialog>(panel, m_owner);
+        return m_about->run(tag);
+    case Dialog::DisplayList:
+        if (!m_displayList)
+            m_displayList = std::make_unique<DisplayListDialog>(panel, m_owner);
+        return m_displayList->run(tag);
+    }
+    return tag;
 }
 
 void QtPrompts::closeDialog(Dialog dialog)
 {
     if (dialog == Dialog::ServerPassword && m_switcherPassword)
         m_switcherPassword->dismiss();
+}
+
+bool QtPrompts::openHelp()
+{
+    // The help page lies beside the program (copied there by the build).
+    const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
+    return QFileInfo::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }

@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
                                  QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 
     MainWindow window;
-    QtPrompts prompts(&window);
+    QtPrompts prompts(&window, *window.outputSelect());
     SystemClock clock;
     ServerAccess server;
     QtLink link;

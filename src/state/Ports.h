@@ -75,6 +75,9 @@ public:
     virtual QString showDialog(Dialog dialog, const QString& tag) = 0;
     // Closes a dialog that is open (as if cancelled without its own action); nothing otherwise.
     virtual void closeDialog(Dialog dialog) = 0;
+    // Opens the panel's help page in the platform's viewer without waiting for it; false when no
+    // viewer could be started.
+    virtual bool openHelp() = 0;
 };
 
 // Local time, for the error log.

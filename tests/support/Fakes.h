@@ -75,6 +75,9 @@ public:
     QString showDialog(Dialog dialog, const QString& tag) override;
     void closeDialog(Dialog dialog) override { closed.push_back(dialog); }
     std::vector<Dialog> closed;
+    bool helpViewerAvailable = true;  // what openHelp answers
+    int helpOpened = 0;               // openHelp calls
+    bool openHelp() override { ++helpOpened; return helpViewerAvailable; }
 
     QStringList titles() const;
 

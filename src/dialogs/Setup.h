@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+
+struct Panel;
+
+// The setup dialog frmTovaFile's logic, without its window. SetupForm holds what the dialog's
+// controls show; the window copies it to its widgets after each operation and copies the typed
+// texts back before OK.
+
+// A text box of the dialog, for the key filter and for the field that gets the focus.
+enum class SetupField { None, txtIP, txtIpPort, txtPassword, txtPollRate, txtIPTimeOut, txtRefresh, txtTimeout };
+
+struct SetupForm {
+    // "Initial" while an opening is pending, empty once filled, "False" after Cancel.
+    QString Tag;
+
+    bool optTCPIP = false;  // optFile is selected otherwise
+    bool frIPModeVisible = false;
+    bool frFileModeVisible = true;
+    bool cmboOutputSelectEnabled = false;
+    bool chkStayOnTopEnabled = false;
+    bool ChkHideInhibitsEnabled = false;
+    bool cmdOkEnabled = false;
+    bool cmdVerifyServerEnabled = true;
+    bool chkStayOnTop = false;
+    bool ChkHideInhibits = false;
+
+    QString txtRefresh = QStringLiteral("100");
+    QString txtTimeout = QStringLiteral("30");
+    QString txtIP = QStringLiteral("000.000.000.000");
+    QString txtIpPort = QStringLiteral("1250");
+    QString txtPassword;
+    QString txtPollRate = QStringLiteral("1");
+    QString txtIPTimeOut = QStringLiteral("20");
+
+    // dirDirectory's path.
+    QString directory;
+
+    // The position the destination box selects, and the timing as it stood when the dialog filled.
+    int SetupOutputListIndex = 0;
+    int SetupRefreshRate = 0;
+    int SetupFileTimeOut = 0;
+
+    // After a failed OK: the field to focus with its whole text selected (None: leave the focus).
+    SetupField focus = SetupField::None;
+    // Set by OK: the window order (TopMost/NotTopMost) to give the dialog's own window; 0 = none.
+    int windowOrder = 0;
+};
+
+inline const QString SetupInitialTag = QStringLiteral("Initial");
+inline const QString SetupCancelTag = QStringLiteral("False");
+
+// Activation: fills the form from the settings in memory when Tag is "Initial", else nothing.
+void Setup_Activate(Panel& panel, SetupForm& form);
+
+// Mode option clicks: change only the dialog.
+void Setup_optFileClick(SetupForm& form);
+void Setup_optTCPIPClick(SetupForm& form);
+
+// The operator picked a destination in the box.
+void Setup_OutputSelectClick(Panel& panel, SetupForm& form, int position);
+
+// A new directory (or, through a drive change, a new drive) must be verified again.
+void Setup_DirectoryChange(SetupForm& form, const QString& directory);
+// A drive was chosen: false (after the message) when it cannot be read; the window then shows the
+// drive of the current directory again. Otherwise dirDirectory moves to the drive's root.
+bool Setup_DriveChange(Panel& panel, SetupForm& form, const QString& driveRoot);
+
+// Verify: checks form.directory; true when the dialog is to close as cancelled.
+bool Setup_Verify(Panel& panel, SetupForm& form);
+
+// The address check: true for four dotted parts, with txtIP rewritten in normal form.
+bool Setup_CheckAddress(QString& txtIP);
+
+// OK: validates and applies the fields. True when the dialog is to hide; false leaves it open
+// with form.focus naming the field at fault, if any.
+bool Setup_Ok(Panel& panel, SetupForm& form);
+
+// Cancel: the dialog hides with Tag "False" and nothing applied.
+void Setup_Cancel(SetupForm& form);
+
+// Key filter: whether a typed character reaches the text box.
+bool Setup_KeyAdmitted(SetupField field, QChar key);

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "dialogs/Setup.h"
+
+#include <QDialog>
+
+class OutputSelect;
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTreeView;
+struct Panel;
+
+// frmTovaFile: the panel's setup (mode, server directory or address, timing, destination, window
+// order, hidden inhibits). Created once, then only shown and hidden; its controls keep their state.
+class SetupDialog final : public QDialog {
+    Q_OBJECT
+public:
+    SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* parent = nullptr);
+
+    // Shows the dialog modally with the Tag; returns the Tag it closed with ("False" after Cancel).
+    QString run(const QString& tag);
+
+    // The Tag as it stands; setting it to "Initial" before showing makes the dialog fill itself.
+    QString tag() const { return m_form.Tag; }
+    void setTag(const QString& tag) { m_form.Tag = tag; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Escape and the window's close button cancel as cmdCancel does.
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void render();
+    void collectTexts();
+    void ok();
+    void verify();
+    void driveActivated(int index);
+    void directoryClicked(const QString& path);
+    void showDirectory(const QString& path);
+    void showDriveOf(const QString& path);
+    void fillDrives();
+
+    Panel& m_panel;
+    OutputSelect& m_destinations;
+    SetupForm m_form;
+    bool m_rendering = false;
+
+    QRadioButton* m_optFile = nullptr;
+    QRadioButton* m_optTCPIP = nullptr;
+    QGroupBox* m_frFileMode = nullptr;
+    QGroupBox* m_frDirSelect = nullptr;
+    QComboBox* m_drvDrive = nullptr;
+    QTreeView* m_dirDirectory = nullptr;
+    QFileSystemModel* m_dirModel = nullptr;
+    QLineEdit* m_txtRefresh = nullptr;
+    QLineEdit* m_txtTimeout = nullptr;
+    QGroupBox* m_frIPMode = nullptr;
+    QLineEdit* m_txtIP = nullptr;
+    QLineEdit* m_txtIpPort = nullptr;
+    QLineEdit* m_txtPassword = nullptr;
+    QLineEdit* m_txtPollRate = nullptr;
+    QLineEdit* m_txtIPTimeOut = nullptr;
+    QComboBox* m_cmboOutputSelect = nullptr;
+    QCheckBox* m_chkStayOnTop = nullptr;
+    QCheckBox* m_ChkHideInhibits = nullptr;
+    QLabel* m_lblHelp = nullptr;
+    QPushButton* m_cmdVerifyServer = nullptr;
+    QPushButton* m_cmdOk = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
+};
