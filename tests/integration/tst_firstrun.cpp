@@ -1,0 +1,159 @@
+// A new user's first start, as main() runs it: no settings file, the configuration message, the
+// first user name and password, setup in TCP/IP mode against the simulator, a populated panel and
+// a take; the next start reads back the same settings. The modal dialogs are answered by timers
+// that find them, fill their fields and press their buttons, as an operator would.
+
+#include "support/Fakes.h"
+
+#include "app/MainWindow.h"
+#include "app/QtLink.h"
+#include "app/QtPrompts.h"
+#include "app/ServerAccess.h"
+#include "core/Startup.h"
+#include "protocol/TcpComm.h"
+#include "RouterModel.h"
+#include "SimServer.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr int Bound = 5000;
+
+// The panel exactly as main() builds it, with the real dialogs.
+struct Program {
+    PanelState s;
+    MainWindow window;
+    QtPrompts prompts{&window, *window.outputSelect()};
+    FixedClock clock;
+    ServerAccess server;
+    QtLink link;
+    Panel panel{s, window, prompts, clock, server, link};
+
+    explicit Program(const QString& appDir)
+    {
+        s.AppDir = appDir;
+        window.setPanel(&panel);
+        server.setPanel(&panel);
+        prompts.setPanel(&panel);
+        link.setPanel(&panel);
+    }
+};
+
+// Answers the modal windows that open, one after the other, with the given actions.
+class Operator : public QObject {
+public:
+    explicit Operator(std::vector<std::function<bool(QWidget*)>> steps) : m_steps(std::move(steps))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal && m_next < m_steps.size() && m_steps[m_next](modal))
+                ++m_next;
+        });
+        m_timer.start(10);
+    }
+    bool done() const { return m_next == m_steps.size(); }
+
+private:
+    std::vector<std::function<bool(QWidget*)>> m_steps;
+    std::size_t m_next = 0;
+    QTimer m_timer;
+};
+
+template <class T>
+T* child(QWidget* w, const char* name)
+{
+    return w->findChild<T*>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestFirstRun final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void newUserSetsUpTheSystem()
+    {
+        RouterConfig router;
+        router.sources = 10;
+        router.destinations = 4;
+        SimServer sim(router);
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        QTemporaryDir home;
+        const QString appDir = home.path() + QDir::separator();
+        const QString port = QString::number(sim.serverPort());
+
+        {
+            Program first(appDir);
+            Operator user({
+                [](QWidget* w) {  // "System Not Yet Configured."
+                    auto* box = qobject_cast<QMessageBox*>(w);
+                    if (!box || box->windowTitle() != QStringLiteral("Configuration Error"))
+                        return false;
+                    box->button(QMessageBox::Ok)->click();
+                    return true;
+                },
+                [](QWidget* w) {  // the first user name and password
+                    if (w->objectName() != QStringLiteral("frmTovaLogin"))
+                        return false;
+                    child<QLineEdit>(w, "txtUserName")->setText(QStringLiteral("Night Shift"));
+                    child<QLineEdit>(w, "txtPassword")->setText(QStringLiteral("s3cret"));
+                    child<QPushButton>(w, "cmdOK")->click();
+                    return true;
+                },
+                [port](QWidget* w) {  // setup: TCP/IP mode against the simulator
+                    if (w->objectName() != QStringLiteral("frmTovaFile"))
+                        return false;
+                    child<QRadioButton>(w, "optTCPIP")->click();
+                    child<QLineEdit>(w, "txtIP")->setText(QStringLiteral("127.0.0.1"));
+                    child<QLineEdit>(w, "txtIpPort")->setText(port);
+                    child<QPushButton>(w, "cmdOk")->click();
+                    return true;
+                },
+            });
+            Form_Load(first.panel);
+            first.window.show();
+            QVERIFY(user.done());
+            QVERIFY(first.s.TcpIpMode);
+            QCOMPARE(first.s.UserName, QStringLiteral("Night Shift"));
+
+            // The panel connects and fills its box; a take goes through the server.
+            QVERIFY(QTest::qWaitFor([&] {
+                if (first.s.Connected && !first.s.PanelPopulated)
+                    PollTick(first.panel);
+                return first.s.PanelPopulated && first.s.RxBuffer.isEmpty();
+            }, Bound));
+            auto* box = first.window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect"));
+            QVERIFY(box->isEnabled());
+            QCOMPARE(box->count(), 10);
+            const QString chosen = box->itemText(box->currentIndex() + 1);
+            QTest::keyClick(box, Qt::Key_Down);
+            QTRY_COMPARE_WITH_TIMEOUT(box->currentText(), chosen, Bound);
+            first.window.close();  // shut-down writes the settings
+        }
+
+        // The next start reads the same settings and asks nothing.
+        Program next(appDir);
+        Operator nobody({});
+        Form_Load(next.panel);
+        QVERIFY(next.s.TcpIpMode);
+        QCOMPARE(next.s.IpAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(next.s.IpPort, static_cast<int>(sim.serverPort()));
+        QCOMPARE(next.s.UserName, QStringLiteral("Night Shift"));
+        QCOMPARE(next.s.UserPassword, QStringLiteral("s3cret"));
+        QCOMPARE(next.s.OutputControlled, 0);
+        QVERIFY(next.window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect"))->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestFirstRun)
+#include "tst_firstrun.moc"
