@@ -1,6 +1,7 @@
 #include "dialogs/AboutDialog.h"
 
 #include "dialogs/About.h"
+#include "state/Maker.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -48,8 +49,8 @@ AboutDialog::AboutDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_pan
     image->setPixmap(makerMark());
     auto* maker = new QVBoxLayout;
     maker->addWidget(makeLabel(this, "lblZEBtitle", QStringLiteral("ZEB")));
-    maker->addWidget(makeLabel(this, "lblZEBaddress", QString()));
-    maker->addWidget(makeLabel(this, "lblZEBaddress2", QString()));
+    maker->addWidget(makeLabel(this, "lblZEBaddress", QLatin1String(Maker::Street) + QStringLiteral(", ") + QLatin1String(Maker::City)));
+    maker->addWidget(makeLabel(this, "lblZEBaddress2", QLatin1String(Maker::Telephone) + QStringLiteral(" - ") + QLatin1String(Maker::Web)));
     auto* header = new QHBoxLayout;
     header->addWidget(image, 0, Qt::AlignTop);
     header->addLayout(maker, 1);

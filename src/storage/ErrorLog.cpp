@@ -1,5 +1,6 @@
 #include "storage/ErrorLog.h"
 
+#include "state/Maker.h"
 #include "state/PanelState.h"
 #include "state/Ports.h"
 
@@ -14,25 +15,30 @@ constexpr int TitleColumn = 60;
 
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
-// The maker's banner, 13 blanks then the name spaced out: 50 characters in all.
+// The eleven header lines: the maker's name spaced out in capitals (a 50-character banner after
+// 13 blanks), its address, and the column heading.
 QByteArray headerText()
 {
-    const char* const lines[] = {
-        "             Z E B   R O U T I N G   S Y S T E M S",
-        "",
-        "                   4100 Harbour Road, Suite 12",
-        "                   Port Vantrel, ME 04101",
-        "                   (207) 555-0142 - www.zeb-routing.example",
-        "",
-        "",
+    QByteArray banner;
+    for (const char c : QByteArray(Maker::Name).toUpper())
+        banner += banner.isEmpty() ? QByteArray(1, c) : QByteArray(" ") + c;
+    const QByteArray indent(19, ' ');
+    const QByteArray lines[] = {
+        QByteArray(13, ' ') + banner,
+        {},
+        indent + Maker::Street,
+        indent + Maker::City,
+        indent + Maker::Telephone + " - " + Maker::Web,
+        {},
+        {},
         "ZEB Server Module Software Error Logfile",
-        "",
+        {},
         " DATE     TIME           MESSAGE DESCRIPTION",
-        "--------------------------------------------------------------------------------",
+        QByteArray(80, '-'),
     };
     QByteArray out;
-    for (const char* line : lines)
-        out += QByteArray(line) + LineEnd;
+    for (const QByteArray& line : lines)
+        out += line + LineEnd;
     return out;
 }
 
