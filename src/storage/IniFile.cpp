@@ -53,7 +53,9 @@ IniFile IniFile::parse(const QByteArray& contents)
         if (end < 0)
             end = contents.size();
         QByteArray text = contents.mid(start, end - start);
-        if (text.endsWith('\r'))
+        // Every carriage return before the line feed belongs to the line end: a value can never
+        // hold one, and a stray one would otherwise change meaning when the file is rewritten.
+        while (text.endsWith('\r'))
             text.chop(1);
         ini.m_lines.push_back(classify(text));
         start = end + 1;

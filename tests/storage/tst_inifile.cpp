@@ -28,6 +28,7 @@ private Q_SLOTS:
         QTest::newRow("comment is not a key") << QByteArray("[A]\n;x=1\n") << QByteArray("A") << QByteArray(";x") << QByteArray();
         QTest::newRow("LF line ends") << QByteArray("[A]\nk=v\n") << QByteArray("A") << QByteArray("k") << QByteArray("v");
         QTest::newRow("no final line end") << QByteArray("[A]\nk=v") << QByteArray("A") << QByteArray("k") << QByteArray("v");
+        QTest::newRow("stray CR before LF") << QByteArray("[A]\nk=v\r\r\n") << QByteArray("A") << QByteArray("k") << QByteArray("v");
         QTest::newRow("first of duplicates") << QByteArray("[A]\nk=1\nk=2\n") << QByteArray("A") << QByteArray("k") << QByteArray("1");
     }
     void lookup()
