@@ -40,6 +40,10 @@ bool DisplayListHides(QChar c) { return c < u'1' || c > u'9'; }
 
 bool Inhibited(const PanelState& s, int source, int destination)
 {
+    // Sources beyond the map's rows are ones the server sent no inhibits for, such as the panel's
+    // own OFF source while the map still has its previous size: they are not inhibited.
+    if (source >= s.InhibitSources && destination >= 0 && destination < s.InhibitDestinations)
+        return false;
     if (!s.inhibitInRange(source, destination))
         throw TableFault{{SubscriptOutOfRange, QStringLiteral("Subscript out of range: InhibitMap(%1, %2) of %3 x %4")
                                                        .arg(source)

@@ -208,6 +208,17 @@ private Q_SLOTS:
         QCOMPARE(t.s.OutputControlled, rebuilt ? 4 : asked.isEmpty() ? controlled : 0);
     }
 
+    // The server sends no inhibits for sources beyond its map (the panel's own OFF source).
+    void sourcesBeyondTheInhibitMapAreOffered()
+    {
+        Router t(0, list("Aux|Mic|Tape"), {2, 0, 1}, QStringLiteral("111"));
+        t.s.HideInhibits = true;
+        t.s.resizeInhibitMap(2, t.s.NumOutputs);
+        UpdateAlphaData(t.panel);
+        QVERIFY(t.logLines().isEmpty());
+        QCOMPARE(t.view.sourceItems.size(), 3);
+    }
+
     // Tables that disagree with the counts end the operation with its logged failure.
     void inconsistentTables_data()
     {
