@@ -154,6 +154,12 @@ void tmrDecode_Timer(Panel& panel)
         return;
     }
     ProcessCommand(panel);
+    // A buffer that holds only the start of a framed message cannot be decoded until more bytes
+    // arrive, and their arrival starts the timer again: stop instead of scanning it every
+    // millisecond.
+    const QByteArray& rest = panel.s.RxBuffer;
+    if (!rest.isEmpty() && !IsSingleByteMessage(ByteAt(rest, 0)) && FindEOM(rest) == 0)
+        panel.view.setDecodeTimerEnabled(false);
 }
 
 void PollTick(Panel& panel)

@@ -217,7 +217,10 @@ private Q_SLOTS:
         t.connect();
         scktServer_DataArrival(t.panel, hex("0181"));
         QVERIFY(t.view.decodeTimerEnabled);
+        tmrDecode_Timer(t.panel);  // only the start of a message: nothing to do until more arrives
+        QVERIFY(!t.view.decodeTimerEnabled);
         scktServer_DataArrival(t.panel, hex("64"));
+        QVERIFY(t.view.decodeTimerEnabled);
         QVERIFY(t.link.sent.isEmpty());
         scktServer_DataArrival(t.panel, hex("64FF"));
         QCOMPARE(t.link.sent, QList<QByteArray>{TypeReply});
