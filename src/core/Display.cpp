@@ -1,5 +1,6 @@
 #include "core/Display.h"
 
+#include "state/ExchangeOrder.h"
 #include "state/Panel.h"
 #include "state/TableFault.h"
 #include "storage/ErrorLog.h"
@@ -77,21 +78,20 @@ struct SortKey {
     QString upper;
 };
 
-// Order of the exchange sort: by upper-cased name, compared by character code, except that a
-// name beginning with "{" always counts as greater than one that does not. For names whose
-// first character lies below "{" (letters, digits, most signs) that is the plain comparison; it
-// also keeps names beginning with a character above "{" ("Écho", "~Line") before the hidden
-// ones, so that the limited box is exactly positions 0.. of ComboChannelList.
-bool Greater(const SortKey& a, const SortKey& b)
+// Order of the source box: by upper-cased name, compared by character code, except that a name
+// beginning with "{" always counts as greater than one that does not. For names whose first
+// character lies below "{" (letters, digits, most signs) that is the plain comparison; it also
+// keeps names beginning with a character above "{" ("Écho", "~Line") before the hidden ones, so
+// that the limited box is exactly positions 0.. of ComboChannelList.
+bool Less(const SortKey& a, const SortKey& b)
 {
     if (a.marked != b.marked)
-        return a.marked;
-    return QString::compare(a.upper, b.upper, Qt::CaseSensitive) > 0;
+        return b.marked;
+    return QString::compare(a.upper, b.upper, Qt::CaseSensitive) < 0;
 }
 
-// Exchange sort of positions 0 to last, so that the hidden names come after the shown ones. Equal
-// names are never exchanged, but the sort is not stable; this loop's order is the one the panel
-// has always shown.
+// Sorts positions 0 to last so that the hidden names come after the shown ones, in the exchange
+// sort's order (not stable: equal names may change places), the one the panel has always shown.
 void SortLimitedList(PanelState& s)
 {
     const int last = LastNamedPosition(s);
@@ -101,20 +101,20 @@ void SortLimitedList(PanelState& s)
     CheckedAt(s.ComboAlphaList, last, "ComboAlphaList");
     CheckedAt(s.ComboChannelList, last, "ComboChannelList");
 
-    // The keys are made once, so that the quadratic loop only compares (a router may have 4096 sources).
+    const auto count = static_cast<std::size_t>(last) + 1;
     std::vector<SortKey> keys;
-    keys.reserve(static_cast<std::size_t>(last) + 1);
-    for (int k = 0; k <= last; ++k) {
-        const QString& name = s.ComboAlphaList[static_cast<std::size_t>(k)];
+    keys.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const QString& name = s.ComboAlphaList[k];
         keys.push_back({name.startsWith(HiddenMark), name.toUpper()});
     }
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        for (std::size_t j = i + 1; j < keys.size(); ++j)
-            if (Greater(keys[i], keys[j])) {
-                std::swap(keys[i], keys[j]);
-                std::swap(s.ComboAlphaList[i], s.ComboAlphaList[j]);
-                std::swap(s.ComboChannelList[i], s.ComboChannelList[j]);
-            }
+    const std::vector<std::size_t> order = ExchangeSortOrder(keys, Less);
+    std::vector<QString> names(s.ComboAlphaList.begin(), s.ComboAlphaList.begin() + static_cast<std::ptrdiff_t>(count));
+    std::vector<int> channels(s.ComboChannelList.begin(), s.ComboChannelList.begin() + static_cast<std::ptrdiff_t>(count));
+    for (std::size_t k = 0; k < count; ++k) {
+        s.ComboAlphaList[k] = std::move(names[order[k]]);
+        s.ComboChannelList[k] = channels[order[k]];
+    }
 }
 
 // First index of the source box (a position of ComboChannelList) that holds the channel, or -1.

@@ -4,6 +4,7 @@
 #include "core/Salvo.h"
 #include "protocol/ByteManipulation.h"
 #include "protocol/Messages.h"
+#include "state/ExchangeOrder.h"
 #include "state/Panel.h"
 #include "state/TableFault.h"
 #include "storage/ErrorLog.h"
@@ -132,7 +133,6 @@ private:
 
 struct AlphaEntry {
     QString name;
-    QString key;  // the name upper-cased, which the sort compares
     int number = 0;
 };
 
@@ -143,15 +143,16 @@ struct AlphaTable {
     int count() const { return static_cast<int>(entries.size()); }
 };
 
-// Exchange sort on the upper-cased names, compared by character code. It keeps exactly the order
-// this loop has always produced (equal names are never exchanged, but the sort is not stable).
+// Sorts on the upper-cased names, compared by character code, in the exchange sort's order.
 void SortByName(std::vector<AlphaEntry>& entries)
 {
-    const std::size_t n = entries.size();
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            if (QString::compare(entries[i].key, entries[j].key, Qt::CaseSensitive) > 0)
-                std::swap(entries[i], entries[j]);
+    std::vector<QString> keys;
+    keys.reserve(entries.size());
+    for (const AlphaEntry& e : entries)
+        keys.push_back(e.name.toUpper());
+    ApplyOrder(entries, ExchangeSortOrder(keys, [](const QString& a, const QString& b) {
+                   return QString::compare(a, b, Qt::CaseSensitive) < 0;
+               }));
 }
 
 std::vector<QString> Names(const AlphaTable& t)
@@ -296,7 +297,6 @@ void ProcessAlphaTable(Panel& panel, const QByteArray& message)
         const qsizetype p = 7 + k * entrySize;
         AlphaEntry& e = t.entries[static_cast<std::size_t>(k)];
         e.name = QString::fromLatin1(message.constData() + p, nameLength);
-        e.key = e.name.toUpper();
         e.number = Int14At(message, p + nameLength);
     }
 
