@@ -51,7 +51,7 @@ bool Inhibited(const PanelState& s, int source, int destination)
                                                        .arg(destination)
                                                        .arg(s.InhibitSources)
                                                        .arg(s.InhibitDestinations)}};
-    return s.inhibit(source, destination) == 1;
+    return s.inhibit(source, destination);
 }
 
 // Marks the names of hidden sources with "{" and copies the channels. True when any source is hidden.

@@ -243,7 +243,7 @@ bool ReadInhibits(PanelState& s, const Located& inhibits)
         s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
         for (int d = 0; d < ClassicChannels; ++d)
             for (int src = 0; src < ClassicChannels; ++src)
-                s.InhibitMap[s.inhibitIndex(src, d)] = U8(b, d * ClassicChannels + src);
+                s.setInhibit(src, d, U8(b, d * ClassicChannels + src) == 1);
         s.InhibitFileTime = FileTime(inhibits.file);
         return true;
     }
@@ -263,8 +263,8 @@ bool ReadInhibits(PanelState& s, const Located& inhibits)
     s.ComboChannelList.assign(static_cast<std::size_t>(std::max(s.NumInputs, 0)), 0);
     for (int d = 0; d < kept; ++d)
         for (int src = 0; src < columns; ++src) {
-            const char c = b[qsizetype(d) * columns + src];
-            s.InhibitMap[s.inhibitIndex(src, d)] = c >= '0' && c <= '9' ? static_cast<std::uint8_t>(c - '0') : 0;
+            // Only the value 1 inhibits; any other digit or character leaves the source allowed.
+            s.setInhibit(src, d, b[qsizetype(d) * columns + src] == '1');
         }
     s.InhibitFileTime = FileTime(inhibits.file);
     return true;

@@ -520,7 +520,7 @@ void DecodeInhibitMap(Panel& panel, const QByteArray& message)
             const int end = std::min(source + run.length, s.NumInputs);
             if (run.inhibited && d < destinations)
                 for (int src = source; src < end; ++src)
-                    s.InhibitMap[s.inhibitIndex(src, d)] = 1;
+                    s.setInhibit(src, d, true);
             source = end;
         }
     }

@@ -53,10 +53,11 @@ struct PanelState {
     std::vector<int> OutputChannelList;
     std::vector<int> OutputPosition;
 
-    // One byte per (source, destination): 1 = the source may not be routed there. Its dimensions
+    // One bit per (source, destination): set = the source may not be routed there. Its dimensions
     // are those it was last sized to, which need not be NumInputs x NumOutputs (an alpha table
     // sizes it one larger each way, the inhibit map message to the destinations it covers).
-    std::vector<std::uint8_t> InhibitMap;
+    // A bit each keeps it at 2 MB for a 4096 x 4096 router.
+    std::vector<bool> InhibitMap;
     int InhibitSources = 256;       // rows
     int InhibitDestinations = 256;  // columns, the length of one source's row
     // Re-dimensions the map; every entry becomes 0.
@@ -65,7 +66,7 @@ struct PanelState {
         InhibitSources = sources > 0 ? sources : 0;
         InhibitDestinations = destinations > 0 ? destinations : 0;
         InhibitMap.assign(static_cast<std::size_t>(InhibitSources)
-                              * static_cast<std::size_t>(InhibitDestinations), 0);
+                              * static_cast<std::size_t>(InhibitDestinations), false);
     }
     bool inhibitInRange(int source, int destination) const
     {
@@ -78,7 +79,8 @@ struct PanelState {
             + static_cast<std::size_t>(destination);
     }
     // Unchecked: callers check inhibitInRange first.
-    std::uint8_t inhibit(int source, int destination) const { return InhibitMap[inhibitIndex(source, destination)]; }
+    bool inhibit(int source, int destination) const { return InhibitMap[inhibitIndex(source, destination)]; }
+    void setInhibit(int source, int destination, bool inhibited) { InhibitMap[inhibitIndex(source, destination)] = inhibited; }
 
     std::vector<OutputStatusRecord> OutputStatus;
 

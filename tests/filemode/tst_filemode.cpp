@@ -70,11 +70,11 @@ QByteArray ExtXpt(int stamp, const std::vector<std::vector<int>>& records)
     return b;
 }
 
-QByteArray ClassicInhibit(int destination = -1, int source = -1)
+QByteArray ClassicInhibit(int destination = -1, int source = -1, char mark = 1)
 {
     QByteArray b(65536, '\0');
     if (destination >= 0)
-        b[destination * 256 + source] = 1;
+        b[destination * 256 + source] = mark;
     return b;
 }
 
@@ -242,25 +242,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("value");  // of source 5 on destination 2
-        QTest::newRow("classic byte 2 x 256 + 5") << "Inhbt.ndf" << ClassicInhibit(2, 5) << 1;
-        QTest::newRow("extended '1'") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5) << 1;
-        QTest::newRow("extended letter") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5, 'x') << 0;
-        QTest::newRow("extended, more rows than destinations") << "lInhbt.ndf" << ExtInhibit(300, 6, 2, 5) << 1;
+        QTest::addColumn<bool>("inhibited");  // source 5 on destination 2
+        QTest::newRow("classic byte 2 x 256 + 5") << "Inhbt.ndf" << ClassicInhibit(2, 5) << true;
+        QTest::newRow("classic byte 2") << "Inhbt.ndf" << ClassicInhibit(2, 5, 2) << false;
+        QTest::newRow("extended '1'") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5) << true;
+        QTest::newRow("extended '2'") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5, '2') << false;
+        QTest::newRow("extended letter") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5, 'x') << false;
+        QTest::newRow("extended, more rows than destinations") << "lInhbt.ndf" << ExtInhibit(300, 6, 2, 5) << true;
     }
     void inhibitValues()
     {
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
-        QFETCH(int, value);
+        QFETCH(bool, inhibited);
         FilePanel t;
         Files f = Classic();
         f[file] = bytes;
         t.put(f);
         QVERIFY(ReadNetworkFiles(t.panel));
         QVERIFY(t.s.inhibitInRange(5, 2));
-        QCOMPARE(int(t.s.inhibit(5, 2)), value);
-        QCOMPARE(t.s.inhibit(4, 2), 0);
+        QCOMPARE(t.s.inhibit(5, 2), inhibited);
+        QVERIFY(!t.s.inhibit(4, 2));
         QVERIFY(t.s.InhibitDestinations <= t.s.NumOutputs);
     }
 

@@ -107,8 +107,8 @@ private Q_SLOTS:
         QVERIFY(std::is_sorted(names.begin(), names.end()));
         for (int d = 0; d < p.s.NumOutputs; ++d)
             QCOMPARE(p.s.OutputStatus[static_cast<std::size_t>(d)].Sources[0], sim.model().sourceOf(d));
-        QCOMPARE(p.s.inhibit(3, 2), 1);
-        QCOMPARE(p.s.inhibit(3, 1), 0);
+        QVERIFY(p.s.inhibit(3, 2));
+        QVERIFY(!p.s.inhibit(3, 1));
     }
 
     void takesComeBackFromTheServer_data()

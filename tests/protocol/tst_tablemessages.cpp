@@ -286,7 +286,7 @@ private Q_SLOTS:
         QFETCH(int, columns);
         Rig t;
         t.s.PendingTables = pending;
-        t.s.InhibitMap[t.s.inhibitIndex(2, 2)] = 1;
+        t.s.setInhibit(2, 2, true);
         ProcessAlphaTable(t.panel, sameNames(type, count));
 
         QCOMPARE(t.link.sent, requested ? QList<QByteArray>{InhibitRequest} : QList<QByteArray>{});
@@ -655,7 +655,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, message);
         QFETCH(bool, stored);
         Rig t;
-        t.s.InhibitMap[t.s.inhibitIndex(2, 2)] = 1;
+        t.s.setInhibit(2, 2, true);
         t.s.ComboAlphaList.assign(2, QStringLiteral("A"));
         ProcessInhibitMap(t.panel, message);
         QTEST(t.inhibited(), "inhibited");
