@@ -75,3 +75,20 @@ struct FuzzPanel {
     CountingLink link;
     Panel panel{s, view, prompts, clock, server, link};
 };
+
+// One panel for the whole run, put back before each input into the state InitVariables gives:
+// building a new panel per input spent most of the run allocating and clearing its tables.
+inline FuzzPanel& FreshPanel()
+{
+    static FuzzPanel* const panel = new FuzzPanel;
+    static const PanelState initial = [] {
+        PanelState s;
+        NullView view;
+        InitVariables(s, view);
+        return s;
+    }();
+    panel->s = initial;
+    panel->view.items = 0;
+    panel->link.written = 0;
+    return *panel;
+}

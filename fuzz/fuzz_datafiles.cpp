@@ -90,9 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int target = (mode >> 1) & 3;
     Write(server + QLatin1String(set.names[target]), input);
 
-    FuzzPanel f;
+    FuzzPanel& f = FreshPanel();
     PanelState& s = f.s;
-    InitVariables(s, f.view);
     s.ErrorLogEnabled = false;
     s.ServerPath = server;
     s.DisplayList = QString(256, u'1');

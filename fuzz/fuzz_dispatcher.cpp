@@ -12,9 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    FuzzPanel f;
+    FuzzPanel& f = FreshPanel();
     PanelState& s = f.s;
-    InitVariables(s, f.view);
     s.ErrorLogEnabled = false;
     s.TcpIpMode = true;
     s.Connected = true;

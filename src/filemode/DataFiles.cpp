@@ -241,9 +241,11 @@ bool ReadInhibits(PanelState& s, const Located& inhibits)
             return false;
         // Row d, column s of the file is source s on destination d.
         s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
+        // The map starts cleared, so only the inhibited pairs are written.
         for (int d = 0; d < ClassicChannels; ++d)
             for (int src = 0; src < ClassicChannels; ++src)
-                s.setInhibit(src, d, U8(b, d * ClassicChannels + src) == 1);
+                if (U8(b, d * ClassicChannels + src) == 1)
+                    s.setInhibit(src, d, true);
         s.InhibitFileTime = FileTime(inhibits.file);
         return true;
     }
@@ -264,7 +266,8 @@ bool ReadInhibits(PanelState& s, const Located& inhibits)
     for (int d = 0; d < kept; ++d)
         for (int src = 0; src < columns; ++src) {
             // Only the value 1 inhibits; any other digit or character leaves the source allowed.
-            s.setInhibit(src, d, b[qsizetype(d) * columns + src] == '1');
+            if (b[qsizetype(d) * columns + src] == '1')
+                s.setInhibit(src, d, true);
         }
     s.InhibitFileTime = FileTime(inhibits.file);
     return true;
