@@ -82,12 +82,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool extended = mode & 1;
     const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
     const Set& set = BaseSet(extended);
-    QDir d(dir.path());
-    for (const QString& name : d.entryList(QDir::Files))
-        d.remove(name);
-    for (int i = 0; i < 4; ++i)
-        Write(server + QLatin1String(set.names[i]), set.files[i]);
     const int target = (mode >> 1) & 3;
+    // Only what the previous input changed is rewritten: the whole set when the layout changes,
+    // else the one file the previous input replaced (writing files is most of a run's cost).
+    static int lastLayout = -1;
+    static int lastTarget = -1;
+    if (lastLayout != int(extended)) {
+        QDir d(dir.path());
+        for (const QString& name : d.entryList(QDir::Files))
+            d.remove(name);
+        for (int i = 0; i < 4; ++i)
+            if (i != target)
+                Write(server + QLatin1String(set.names[i]), set.files[i]);
+    } else if (lastTarget != target) {
+        Write(server + QLatin1String(set.names[lastTarget]), set.files[lastTarget]);
+    }
+    lastLayout = int(extended);
+    lastTarget = target;
     Write(server + QLatin1String(set.names[target]), input);
 
     FuzzPanel& f = FreshPanel();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace DataFiles {
@@ -34,6 +35,22 @@ std::uint8_t U8(const QByteArray& b, qsizetype at) { return static_cast<std::uin
 int I16(const QByteArray& b, qsizetype at)
 {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(U8(b, at) | (U8(b, at + 1) << 8)));
+}
+
+// Calls f with the offset of every byte of b equal to value. The inhibit files are mostly
+// zeros, so they are scanned for their few set pairs rather than read pair by pair into the
+// freshly cleared map.
+template <class F>
+void ForEachByte(const QByteArray& b, char value, F f)
+{
+    const char* const begin = b.constData();
+    const char* const end = begin + b.size();
+    for (const char* p = begin; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, value, std::size_t(end - p)));
+        if (!p)
+            break;
+        f(p - begin);
+    }
 }
 
 // Names are eight single-byte characters, kept exactly (blanks and all).
@@ -241,11 +258,9 @@ bool ReadInhibits(PanelState& s, const Located& inhibits)
             return false;
         // Row d, column s of the file is source s on destination d.
         s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
-        // The map starts cleared, so only the inhibited pairs are written.
-        for (int d = 0; d < ClassicChannels; ++d)
-            for (int src = 0; src < ClassicChannels; ++src)
-                if (U8(b, d * ClassicChannels + src) == 1)
-                    s.setInhibit(src, d, true);
+        ForEachByte(b, 1, [&](qsizetype at) {
+            s.setInhibit(int(at % ClassicChannels), int(at / ClassicChannels), true);
+        });
         s.InhibitFileTime = FileTime(inhibits.file);
         return true;
     }
@@ -263,12 +278,8 @@ bool ReadInhibits(PanelState& s, const Located& inhibits)
         return false;
     s.resizeInhibitMap(s.NumInputs, kept);
     s.ComboChannelList.assign(static_cast<std::size_t>(std::max(s.NumInputs, 0)), 0);
-    for (int d = 0; d < kept; ++d)
-        for (int src = 0; src < columns; ++src) {
-            // Only the value 1 inhibits; any other digit or character leaves the source allowed.
-            if (b[qsizetype(d) * columns + src] == '1')
-                s.setInhibit(src, d, true);
-        }
+    // Only the value 1 inhibits; any other digit or character leaves the source allowed.
+    ForEachByte(b, '1', [&](qsizetype at) { s.setInhibit(int(at % columns), int(at / columns), true); });
     s.InhibitFileTime = FileTime(inhibits.file);
     return true;
 }
