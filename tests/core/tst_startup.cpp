@@ -1,7 +1,6 @@
 #include "support/Fakes.h"
 
 #include "core/Startup.h"
-#include "storage/IniFile.h"
 
 #include <QTest>
 
@@ -149,22 +148,6 @@ private Q_SLOTS:
         QCOMPARE(t->view.status1, QStringLiteral("Destination Controlled (NC) "));
         QVERIFY(!t->view.sourceBoxEnabled);
         QCOMPARE(t->view.windowOrder, TopMost);  // back to "Stay On Top=Yes"
-    }
-
-    void shutDownRunsOnce()
-    {
-        t->writeFile(QStringLiteral("zebntpnl.ini"), settingsFile(true));
-        Form_Load(t->panel);
-        t->s.OutputControlled = 41;
-        Unload_Program(t->panel);
-        QVERIFY(!t->view.fileCheckEnabled);
-        QCOMPARE(t->view.closeAllCount, 1);
-        QCOMPARE(IniFile::parse(t->readFile(QStringLiteral("zebntpnl.ini"))).value("CONFIG", "Output"), QByteArray("42"));
-
-        t->s.OutputControlled = 7;
-        Unload_Program(t->panel);  // e.g. the window's own close after Exit
-        QCOMPARE(t->view.closeAllCount, 1);
-        QCOMPARE(IniFile::parse(t->readFile(QStringLiteral("zebntpnl.ini"))).value("CONFIG", "Output"), QByteArray("42"));
     }
 
     void shutDownGoesOnWhenSettingsCannotBeWritten()

@@ -20,28 +20,6 @@ Q_DECLARE_METATYPE(SetupField)
 
 namespace {
 
-QByteArray I16(int v)
-{
-    const char bytes[2] = {static_cast<char>(v & 0xff), static_cast<char>((v >> 8) & 0xff)};
-    return QByteArray(bytes, 2);
-}
-
-// Extended names file: n sources "Xnnnn", m destinations "Ynnnn", each at its own channel.
-QByteArray ExtAlpha(int n, int m)
-{
-    QByteArray b = I16(0) + I16(n);
-    for (int p = 0; p < n; ++p)
-        b += QStringLiteral("X%1").arg(p, 4, 10, QLatin1Char('0')).toLatin1().leftJustified(8, ' ');
-    for (int p = 0; p < n; ++p)
-        b += I16(p);
-    b += I16(m);
-    for (int p = 0; p < m; ++p)
-        b += QStringLiteral("Y%1").arg(p, 4, 10, QLatin1Char('0')).toLatin1().leftJustified(8, ' ');
-    for (int p = 0; p < m; ++p)
-        b += I16(p);
-    return b;
-}
-
 // The dialog's fields as they stand after opening in TCP/IP mode on 10.0.0.1:1250.
 struct Fixture {
     TestPanel t;
@@ -80,9 +58,7 @@ private Q_SLOTS:
         const QString fmt = QStringLiteral("Data Format Error"), pe = QStringLiteral("Port Error"),
                       ie = QStringLiteral("Input Error");
         QTest::newRow("two dots") << true << "txtIP" << "192.168.1" << fmt << format << SetupField::txtIP;
-        QTest::newRow("nothing after third dot") << true << "txtIP" << "1.2.3." << fmt << format << SetupField::txtIP;
         QTest::newRow("port 0") << true << "txtIpPort" << "0" << pe << port << SetupField::None;
-        QTest::newRow("port empty") << true << "txtIpPort" << "" << pe << port << SetupField::None;
         QTest::newRow("port 65536") << true << "txtIpPort" << "65536" << pe << port << SetupField::None;
         QTest::newRow("poll 0") << true << "txtPollRate" << "0" << ie << to3600 << SetupField::None;
         QTest::newRow("poll 3601") << true << "txtPollRate" << "3601" << ie << to3600 << SetupField::None;
@@ -122,8 +98,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(f.t.path(QStringLiteral("zebntpnl.ini"))));
     }
 
-    // The largest values are accepted, held in 32 bits: poll 3600 s arms a 3,600,000 ms timer and
-    // 1 ms refresh with a 3600 s time-out counts 3,600,000 ticks.
+    // The largest values are accepted, held in 32 bits: poll 3600 s arms a 3,600,000 ms timer.
     void okAcceptsLimits()
     {
         Fixture f(true);
@@ -136,17 +111,10 @@ private Q_SLOTS:
         QCOMPARE(f.t.view.fileCheckInterval, 3600000);
         QCOMPARE(f.t.view.status1, QStringLiteral("No System"));
         QVERIFY(QFile::exists(f.t.path(QStringLiteral("zebntpnl.ini"))));
-
-        Fixture g(false);
-        g.form.directory = g.t.s.AppDir;
-        g.form.txtRefresh = QStringLiteral("1");
-        g.form.txtTimeout = QStringLiteral("3600");
-        QVERIFY(Setup_Ok(g.t.panel, g.form));
-        QCOMPARE(g.t.view.fileCheckInterval, 1);
-        QCOMPARE(g.t.s.FileTimeOutTicks, 3600000);
-        QCOMPARE(g.t.server.reads, 1);
     }
 
+    // File mode: the timer follows the refresh rate, the time-out becomes ticks (1 ms and 3600 s
+    // give 3,600,000 of them), and the files are read again.
     void fileModeTimer_data()
     {
         QTest::addColumn<QString>("refresh");
@@ -156,6 +124,7 @@ private Q_SLOTS:
         QTest::newRow("unchanged leaves the timer") << "100" << "50" << -7 << 500;
         QTest::newRow("refresh 100, time-out 50 s") << "100" << "51" << 100 << 510;
         QTest::newRow("refresh 300 rounds") << "300" << "50" << 300 << 167;
+        QTest::newRow("refresh 1, time-out 3600 s") << "1" << "3600" << 1 << 3600000;
     }
     void fileModeTimer()
     {
@@ -170,6 +139,7 @@ private Q_SLOTS:
         QTEST(f.t.view.fileCheckInterval, "interval");
         QTEST(f.t.s.FileTimeOutTicks, "ticks");
         QVERIFY(f.t.s.ServerPath.endsWith(QDir::separator()));
+        QCOMPARE(f.t.server.reads, 1);
     }
 
     void fileModeUnreadable()
@@ -193,6 +163,7 @@ private Q_SLOTS:
         QTest::newRow("fifth part rounds to even") << "1.2.3.4.5" << true << "1.2.3.4";
         QTest::newRow("no dot") << "1234" << false << "1234";
         QTest::newRow("two dots") << "1.2.3" << false << "1.2.3";
+        QTest::newRow("nothing after the third dot") << "1.2.3." << false << "1.2.3.";
     }
     void address()
     {
@@ -253,7 +224,7 @@ private Q_SLOTS:
         QVERIFY(f.form.cmdVerifyServerEnabled);
 
         const QString dir = f.t.s.AppDir;
-        f.t.writeFile(QStringLiteral("lAlpha.ndf"), ExtAlpha(4, 3));
+        f.t.writeFile(QStringLiteral("lAlpha.ndf"), ExtAlpha(0, 4, 3));
         f.t.writeFile(QStringLiteral("lInhbt.ndf"), I16(4) + I16(3) + QByteArray(12, '0'));
         f.t.writeFile(QStringLiteral("lXptmap.ndf"), QByteArray(1, 1) + I16(0));
         f.t.writeFile(QStringLiteral("Status.ndf"), QByteArray(1, 1));
@@ -337,10 +308,7 @@ private Q_SLOTS:
         QTest::newRow("poll rate, TCP/IP") << "txtPollRate" << true << "Enter the Refresh Rate" << "the Vantrel will poll the Server Module. ";
         QTest::newRow("time-out, File") << "lblIPTimeOut" << false << "Enter the Time Out" << " unable to find or access the .ndf files.";
         QTest::newRow("time-out, TCP/IP") << "txtTimeout" << true << "Enter the Time Out" << "Server Module when it fails to respond to its polls.";
-        QTest::newRow("verify") << "cmdVerifyServer" << true << "Save and use" << "zebntpnl.ini file.";
-        QTest::newRow("address") << "lblIP" << false << "Enter the IP Address of the computer running the ZEB Server" << "Module.  ";
         QTest::newRow("OK shows none") << "cmdOk" << false << QString() << QString();
-        QTest::newRow("destination box shows none") << "cmboOutputSelect" << true << QString() << QString();
     }
     void help()
     {
@@ -364,7 +332,6 @@ private Q_SLOTS:
         dialog.setTag(SetupInitialTag);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ZEB Tova Vantrel Setup"));
         auto* help = dialog.findChild<QLabel*>(QStringLiteral("lblHelp"));
         QVERIFY(help->text().startsWith(u"Specify the drive"));
         QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("cmdOk"))->isEnabled());
@@ -393,7 +360,7 @@ private Q_SLOTS:
         TestPanel t;
         InitVariables(t.s, t.view);
         t.s.ServerPath = t.s.AppDir;
-        t.writeFile(QStringLiteral("lAlpha.ndf"), ExtAlpha(4, 3));
+        t.writeFile(QStringLiteral("lAlpha.ndf"), ExtAlpha(0, 4, 3));
         t.writeFile(QStringLiteral("lInhbt.ndf"), QByteArray(16, '0'));
         t.writeFile(QStringLiteral("lXptmap.ndf"), QByteArray(3, 1));
         t.writeFile(QStringLiteral("Status.ndf"), QByteArray(1, 1));

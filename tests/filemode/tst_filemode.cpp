@@ -14,11 +14,6 @@ namespace {
 using Files = std::map<QString, QByteArray>;
 
 QByteArray Name(const QString& n) { return n.toLatin1().leftJustified(8, ' ', true); }
-QByteArray I16(int v)
-{
-    const char bytes[2] = {static_cast<char>(v & 0xff), static_cast<char>((v >> 8) & 0xff)};
-    return QByteArray(bytes, 2);
-}
 
 // Sources "S0000".. and destinations "D0000".., each at the position of its own channel.
 QByteArray ClassicAlpha(const QString& prefix = QStringLiteral("S"))
@@ -32,21 +27,6 @@ QByteArray ClassicAlpha(const QString& prefix = QStringLiteral("S"))
         b += Name(QStringLiteral("D%1").arg(p, 4, 10, QLatin1Char('0')));
     for (int p = 0; p < 256; ++p)
         b += static_cast<char>(p);
-    return b;
-}
-
-QByteArray ExtAlpha(int type, int n, int m)
-{
-    QByteArray b = I16(type) + I16(n);
-    for (int p = 0; p < n; ++p)
-        b += Name(QStringLiteral("X%1").arg(p, 4, 10, QLatin1Char('0')));
-    for (int p = 0; p < n; ++p)
-        b += I16(p);
-    b += I16(m);
-    for (int p = 0; p < m; ++p)
-        b += Name(QStringLiteral("Y%1").arg(p, 4, 10, QLatin1Char('0')));
-    for (int p = 0; p < m; ++p)
-        b += I16(p);
     return b;
 }
 
@@ -247,7 +227,6 @@ private Q_SLOTS:
         QTest::newRow("classic byte 2") << "Inhbt.ndf" << ClassicInhibit(2, 5, 2) << false;
         QTest::newRow("extended '1'") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5) << true;
         QTest::newRow("extended '2'") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5, '2') << false;
-        QTest::newRow("extended letter") << "lInhbt.ndf" << ExtInhibit(4, 10, 2, 5, 'x') << false;
         QTest::newRow("extended, more rows than destinations") << "lInhbt.ndf" << ExtInhibit(300, 6, 2, 5) << true;
     }
     void inhibitValues()

@@ -19,19 +19,9 @@ namespace {
 constexpr int Bound = 5000;  // ms, for every wait on the network
 
 // One panel: a fresh state, recording view and prompts, and a real socket link.
-struct LivePanel {
-    QTemporaryDir dir;
-    PanelState s;
-    RecordingView view;
-    ScriptedPrompts prompts{view};
-    FixedClock clock;
-    FakeServer server;
-    QtLink link;
-    Panel panel{s, view, prompts, clock, server, link};
-
+struct LivePanel : BasicTestPanel<QtLink> {
     explicit LivePanel(quint16 port)
     {
-        s.AppDir = dir.path() + QDir::separator();
         InitVariables(s, view);
         s.TcpIpMode = true;
         s.IpAddress = QStringLiteral("127.0.0.1");
@@ -147,20 +137,6 @@ private Q_SLOTS:
         // A salvo's changes arrive as takes.
         SendSalvoExecute(p.panel, 0);
         QTRY_VERIFY_WITH_TIMEOUT((p.decode(), p.s.OutputStatus[1].Sources[0] == 7 && p.s.OutputStatus[4].Sources[0] == 8), Bound);
-    }
-
-    void anotherPanelsTakeShowsHere()
-    {
-        SimServer sim(smallRouter());
-        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
-        LivePanel a(sim.serverPort());
-        LivePanel b(sim.serverPort());
-        QVERIFY(a.populate());
-        QVERIFY(b.populate());
-        SendCrosspointChange(a.panel, 5, 10);
-        QTRY_VERIFY_WITH_TIMEOUT((b.decode(), b.s.OutputStatus[5].Sources[0] == 10), Bound);
-        a.decode();
-        QCOMPARE(a.s.OutputStatus[5].Sources[0], 10);
     }
 
     void passwordRequestIsAnswered_data()

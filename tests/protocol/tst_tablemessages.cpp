@@ -3,7 +3,6 @@
 #include "support/Fakes.h"
 
 #include <QPoint>
-#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -726,49 +725,6 @@ private Q_SLOTS:
         QCOMPARE(t.s.SalvoAlphaList.front(), numSalvos == 0 ? QStringLiteral("No Salvos") : QStringLiteral("Night"));
         QTEST(!(t.s.PendingTables & Tables::Salvos), "cleared");
         QVERIFY(t.logLines().isEmpty());
-    }
-
-    // Every cut and random corruption of valid messages is handled without reading or writing
-    // outside a table; run under a memory checker to see the difference.
-    void corruptMessages_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::newRow("alpha table") << alphaTable(10, strs({"b", "A", "c"}), {0, 1, 2}, 1);
-        QTest::newRow("destination table") << alphaTable(20, strs({"b", "A"}), {1, 0});
-        QTest::newRow("crosspoint map") << crosspointMessage(0x4A, 0, {{0, 10, 1, 1, 1, 0, 2, 2, 2}, {1, 0, 3, 3, 3}}, 3);
-        QTest::newRow("take") << take(3, 0);
-        QTest::newRow("inhibit map") << inhibitMessage(0, {{3, 0, 2, 1}, {1, 1}});
-        QTest::newRow("salvo events") << salvoEventsMessage(2, {{5, 1}, {6, 0}});
-    }
-    void corruptMessages()
-    {
-        QFETCH(QByteArray, message);
-        Rig t;
-        t.s.PendingTables = 0;
-        t.s.PanelPopulated = true;
-        t.s.SystemType = 1301;
-        t.sourceBox(strs({"A", "{B", "C"}), {0, 1, 2}, 3);
-        const auto handle = [&](const QByteArray& m) {
-            ProcessAlphaTable(t.panel, m);
-            ProcessCrosspointMap(t.panel, m);
-            ProcessTake(t.panel, m);
-            ProcessInhibitMap(t.panel, m);
-            ReceiveSalvoEvents(t.panel, m);
-            QVERIFY(!t.s.Updating);
-            QVERIFY(t.s.InhibitMap.size() == std::size_t(t.s.InhibitSources) * std::size_t(t.s.InhibitDestinations));
-        };
-        for (qsizetype n = 0; n <= message.size(); ++n) {
-            handle(message.left(n));
-            if (n >= 3)
-                handle(framed(message.left(n - 2)));
-        }
-        QRandomGenerator random(1250);
-        for (int i = 0; i < 3000; ++i) {
-            QByteArray m = message.left(message.size() - 2);
-            for (int k = random.bounded(1, 4); k > 0; --k)
-                m[random.bounded(1, int(m.size()))] = static_cast<char>(random.bounded(128));
-            handle(framed(m));
-        }
     }
 };
 

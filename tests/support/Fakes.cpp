@@ -11,7 +11,7 @@ void RecordingView::setWindowOrder(int order)
 
 MsgResult ScriptedPrompts::message(const QString& text, const QString& title, MsgIcon icon, MsgButtons)
 {
-    asked.push_back({title, text, m_view.windowOrder, icon});
+    asked.push_back({title, text, windowOrderNow ? windowOrderNow() : m_view.windowOrder, icon});
     if (answers.empty())
         return MsgResult::Ok;
     const MsgResult r = answers.front();
@@ -21,7 +21,8 @@ MsgResult ScriptedPrompts::message(const QString& text, const QString& title, Ms
 
 QString ScriptedPrompts::showDialog(Dialog dialog, const QString& tag)
 {
-    asked.push_back({QStringLiteral("dialog:%1").arg(static_cast<int>(dialog)), tag, m_view.windowOrder});
+    asked.push_back({QStringLiteral("dialog:%1").arg(static_cast<int>(dialog)), tag,
+                     windowOrderNow ? windowOrderNow() : m_view.windowOrder});
     return dialogHandler ? dialogHandler(dialog, tag) : tag;
 }
 
@@ -33,28 +34,42 @@ QStringList ScriptedPrompts::titles() const
     return out;
 }
 
-TestPanel::TestPanel()
+void WriteTestFile(const QString& path, const QByteArray& bytes)
 {
-    s.AppDir = dir.path() + QDir::separator();
-}
-
-void TestPanel::writeFile(const QString& name, const QByteArray& bytes) const
-{
-    QFile f(path(name));
+    QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QByteArray TestPanel::readFile(const QString& name) const
+QByteArray ReadTestFile(const QString& path)
 {
-    QFile f(path(name));
+    QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QStringList TestPanel::logLines() const
+QStringList ErrorLogLines(const QString& appDir)
 {
-    QStringList lines = QString::fromLatin1(readFile(QStringLiteral("Errorlog.txt"))).split(QStringLiteral("\r\n"));
+    QStringList lines = QString::fromLatin1(ReadTestFile(appDir + QStringLiteral("Errorlog.txt"))).split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines.mid(11);
+}
+
+QByteArray I16(int v)
+{
+    const char bytes[2] = {static_cast<char>(v & 0xff), static_cast<char>((v >> 8) & 0xff)};
+    return QByteArray(bytes, 2);
+}
+
+QByteArray ExtAlpha(int type, int n, int m)
+{
+    const auto names = [](char prefix, int count) {
+        QByteArray b;
+        for (int p = 0; p < count; ++p)
+            b += QStringLiteral("%1%2").arg(QLatin1Char(prefix)).arg(p, 4, 10, QLatin1Char('0')).toLatin1().leftJustified(8, ' ');
+        for (int p = 0; p < count; ++p)
+            b += I16(p);
+        return b;
+    };
+    return I16(type) + I16(n) + names('X', n) + I16(m) + names('Y', m);
 }

@@ -70,6 +70,7 @@ public:
     std::vector<Asked> asked;
     std::vector<MsgResult> answers;                                 // consumed in order; Ok when empty
     std::function<QString(Dialog, const QString&)> dialogHandler;  // returns the closing Tag
+    std::function<int()> windowOrderNow;  // the order to record, when not the view's (a real window)
 
     MsgResult message(const QString& text, const QString& title, MsgIcon, MsgButtons) override;
     QString showDialog(Dialog dialog, const QString& tag) override;
@@ -138,23 +139,36 @@ public:
     }
 };
 
-// A fresh state and recording ports, with AppDir in a temporary directory.
-struct TestPanel {
+// Bytes of the network data files: a 16-bit little-endian number, and an extended names file of
+// n sources "X0000".. and m destinations "Y0000".., each at its own channel.
+QByteArray I16(int v);
+QByteArray ExtAlpha(int type, int n, int m);
+
+// File helpers of the test panels.
+void WriteTestFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadTestFile(const QString& path);
+// The error log's lines after its header.
+QStringList ErrorLogLines(const QString& appDir);
+
+// A fresh state and recording ports, with AppDir in a temporary directory. The link is a
+// RecordingLink (TestPanel), or the real socket link in the integration tests.
+template <class LinkT>
+struct BasicTestPanel {
     QTemporaryDir dir;
     PanelState s;
     RecordingView view;
     ScriptedPrompts prompts{view};
     FixedClock clock;
     FakeServer server;
-    RecordingLink link;
+    LinkT link;
     Panel panel{s, view, prompts, clock, server, link};
 
-    TestPanel();
+    BasicTestPanel() { s.AppDir = dir.path() + QDir::separator(); }
     QString path(const QString& name) const { return s.AppDir + name; }
-    void writeFile(const QString& name, const QByteArray& bytes) const;
-    QByteArray readFile(const QString& name) const;
-    // The error log's lines after its header.
-    QStringList logLines() const;
+    void writeFile(const QString& name, const QByteArray& bytes) const { WriteTestFile(path(name), bytes); }
+    QByteArray readFile(const QString& name) const { return ReadTestFile(path(name)); }
+    QStringList logLines() const { return ErrorLogLines(s.AppDir); }
 };
+using TestPanel = BasicTestPanel<RecordingLink>;
 
 Q_DECLARE_METATYPE(MsgResult)
