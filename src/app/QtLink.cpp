@@ -13,11 +13,13 @@ QtLink::QtLink(QObject* parent) : QObject(parent)
         if (m_panel)
             scktServer_Connect(*m_panel);
     });
-    connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
-        const QByteArray bytes = m_socket.readAll();
-        if (m_panel && !bytes.isEmpty())
-            scktServer_DataArrival(*m_panel, bytes);
-    });
+    // Bytes are taken from the kernel in small steps and only while the panel wants them, so a
+    // peer that sends faster than the decode timer works is held back by TCP, not buffered here.
+    m_socket.setReadBufferSize(ReadStep);
+    connect(&m_socket, &QTcpSocket::readyRead, this, &QtLink::take);
+    m_retake.setSingleShot(true);
+    m_retake.setInterval(1);
+    connect(&m_retake, &QTimer::timeout, this, &QtLink::take);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &QtLink::onError);
     connect(&m_socket, &QTcpSocket::disconnected, this, &QtLink::onDisconnected);
 }
@@ -51,6 +53,19 @@ bool QtLink::write(const QByteArray& bytes)
 {
     // QTcpSocket keeps what the kernel does not take yet and sends it in order.
     return m_socket.write(bytes) == bytes.size();
+}
+
+void QtLink::take()
+{
+    if (m_panel && !WantsMoreBytes(m_panel->s)) {
+        // The socket keeps what it holds, and reads no more from the kernel, until the decode
+        // timer has worked through the backlog.
+        m_retake.start();
+        return;
+    }
+    const QByteArray bytes = m_socket.readAll();
+    if (m_panel && !bytes.isEmpty())
+        scktServer_DataArrival(*m_panel, bytes);
 }
 
 void QtLink::onError(QAbstractSocket::SocketError)

@@ -3,6 +3,7 @@
 #include "state/Ports.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 struct Panel;
 
@@ -22,10 +23,14 @@ public:
     bool write(const QByteArray& bytes) override;
 
 private:
+    static constexpr qint64 ReadStep = 64 * 1024;
+
+    void take();  // the socket's bytes into the receive path, when the panel wants them
     void onError(QAbstractSocket::SocketError error);
     void onDisconnected();
 
     QTcpSocket m_socket;
+    QTimer m_retake;  // asks again while the panel does not want more bytes
     Panel* m_panel = nullptr;
     bool m_connecting = false;  // a connect was started and has not yet succeeded or failed
     bool m_closing = false;     // our own close: no event

@@ -10,6 +10,12 @@
 
 namespace {
 
+// The buffer starts a framed message whose end has not arrived yet: nothing to decode.
+bool HoldsOnlyIncompleteMessage(const QByteArray& buffer)
+{
+    return !buffer.isEmpty() && !IsSingleByteMessage(ByteAt(buffer, 0)) && FindEOM(buffer) == 0;
+}
+
 const QString ConnectCaption = QStringLiteral("&Connect");
 const QString DisconnectCaption = QStringLiteral("&Disconnect");
 const QString NoSystemName = QStringLiteral("NoSystem");
@@ -157,9 +163,13 @@ void tmrDecode_Timer(Panel& panel)
     // A buffer that holds only the start of a framed message cannot be decoded until more bytes
     // arrive, and their arrival starts the timer again: stop instead of scanning it every
     // millisecond.
-    const QByteArray& rest = panel.s.RxBuffer;
-    if (!rest.isEmpty() && !IsSingleByteMessage(ByteAt(rest, 0)) && FindEOM(rest) == 0)
+    if (HoldsOnlyIncompleteMessage(panel.s.RxBuffer))
         panel.view.setDecodeTimerEnabled(false);
+}
+
+bool WantsMoreBytes(const PanelState& s)
+{
+    return s.RxBuffer.size() < RxBacklogLimit || HoldsOnlyIncompleteMessage(s.RxBuffer);
 }
 
 void PollTick(Panel& panel)

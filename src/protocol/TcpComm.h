@@ -5,12 +5,24 @@
 #include <cstdint>
 
 struct Panel;
+struct PanelState;
 
 // The link to the Server Module: connection, receive path, send path and supervision by polls.
 
 // RxBuffer never grows beyond this; a peer that sends more without completing messages loses the
-// buffered bytes (logged) and the stream resynchronises on the next command byte.
-inline constexpr qsizetype MaxRxBuffer = 16 * 1024 * 1024;
+// buffered bytes (logged) and the stream resynchronises on the next command byte. The largest
+// table (16383 names) is under 200 KB; an inhibit map needs this much only with thousands of
+// runs per destination.
+inline constexpr qsizetype MaxRxBuffer = 8 * 1024 * 1024;
+
+// While RxBuffer holds at least this much that the decode timer can work through, the link leaves
+// further bytes with the peer: its socket buffers fill and TCP slows the sender down, so a flood
+// of messages costs no memory and loses nothing.
+inline constexpr qsizetype RxBacklogLimit = 64 * 1024;
+
+// True while the receive path should take in more bytes: RxBuffer is below the backlog limit, or
+// it holds only the start of a message that only more bytes can complete.
+bool WantsMoreBytes(const PanelState& s);
 
 // Table requests still unanswered are repeated after this many poll ticks.
 inline constexpr int RequestRetryLimit = 25;

@@ -4,12 +4,15 @@
 #include "support/Fakes.h"
 
 #include "app/QtLink.h"
+#include "protocol/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "protocol/TcpComm.h"
 #include "RouterModel.h"
 #include "SimServer.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <algorithm>
@@ -224,6 +227,33 @@ private Q_SLOTS:
         QCOMPARE(p.prompts.titles().size(), 1);
         QCOMPARE(p.prompts.asked[0].text, QStringLiteral("Unable to connect to remote host"));
         QVERIFY(!p.s.Connected);
+    }
+
+    // A peer that sends faster than the panel decodes is held back, not buffered without end:
+    // the link stops taking bytes while RxBuffer has a backlog, and takes the rest once the
+    // decode timer has worked it off. Every one of the peer's polls is answered.
+    void backloggedLinkTakesEverythingInTime()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        LivePanel p(server.serverPort());
+        ConnectSocket(p.panel);
+        QVERIFY(server.waitForNewConnection(Bound));
+        QTcpSocket* peer = server.nextPendingConnection();
+        QTRY_VERIFY_WITH_TIMEOUT(p.s.Connected, Bound);
+
+        const qsizetype polls = 3 * RxBacklogLimit;
+        peer->write(QByteArray(polls, char(Cmd::Poll)));
+        qsizetype answers = 0;
+        qsizetype largestBuffer = 0;
+        QVERIFY(QTest::qWaitFor([&] {
+            largestBuffer = std::max(largestBuffer, p.s.RxBuffer.size());
+            for (int tick = 0; tick < 1000 && !p.s.RxBuffer.isEmpty(); ++tick)
+                tmrDecode_Timer(p.panel);
+            answers += peer->readAll().count(char(Cmd::PollPresent));
+            return answers == polls;
+        }, Bound));
+        QVERIFY(largestBuffer < RxBacklogLimit + 64 * 1024);
     }
 };
 

@@ -345,6 +345,32 @@ private Q_SLOTS:
         scktServer_DataArrival(t.panel, Poll);
         QCOMPARE(t.link.sent.last(), hex("F4"));
     }
+
+    void takesMoreBytesUnlessBacklogged_data()
+    {
+        QTest::addColumn<QByteArray>("buffer");
+        QTest::addColumn<bool>("wants");
+        QByteArray polls(RxBacklogLimit, char(0xF5));
+        QByteArray typeRequests;
+        while (typeRequests.size() < RxBacklogLimit)
+            typeRequests += TypeRequest;
+        const QByteArray longStart = hex("81") + QByteArray(RxBacklogLimit, 'A');
+
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("below the limit") << polls.left(RxBacklogLimit - 1) << true;
+        QTest::newRow("single-byte messages at the limit") << polls << false;
+        QTest::newRow("framed messages at the limit") << typeRequests << false;
+        // Only more bytes can complete it, however long it is.
+        QTest::newRow("start of one long message") << longStart << true;
+        QTest::newRow("long message complete") << longStart + hex("FF") << false;
+    }
+    void takesMoreBytesUnlessBacklogged()
+    {
+        QFETCH(QByteArray, buffer);
+        LinkPanel t;
+        t.s.RxBuffer = buffer;
+        QTEST(WantsMoreBytes(t.s), "wants");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTcpComm)
