@@ -151,6 +151,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_tmrFileCheck = new QTimer(this);
     m_tmrFileCheck->setObjectName(QStringLiteral("tmrFileCheck"));
     m_tmrFileCheck->setInterval(100);
+    // Precise: a coarse timer may fire up to 5 % late, which adds up to 5 ms to the time a
+    // File-mode take needs to show.
+    m_tmrFileCheck->setTimerType(Qt::PreciseTimer);
     connect(m_tmrFileCheck, &QTimer::timeout, this, [this] {
         if (m_panel)
             m_panel->server.PollCycle();

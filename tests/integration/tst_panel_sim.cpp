@@ -117,8 +117,8 @@ private Q_SLOTS:
         QVERIFY(p.box()->hasFocus());
     }
 
-    // The tables of a large router arrive faster than the decode timer works through them: the
-    // link holds the rest back and must take it in once the backlog is worked off.
+    // A 4096 x 4096 router: its tables span many reads and the source box holds every source
+    // but the inhibited one.
     void largeRouterArrivesWhole()
     {
         RouterConfig c = router();
