@@ -28,6 +28,7 @@ bool QtLink::connectToHost(const QString& address, int port)
 {
     if (address.trimmed().isEmpty() || port < 1 || port > 65535)
         return false;
+    m_retake.stop();
     m_closing = true;
     m_socket.abort();
     m_closing = false;
@@ -38,6 +39,7 @@ bool QtLink::connectToHost(const QString& address, int port)
 
 void QtLink::close()
 {
+    m_retake.stop();
     m_connecting = false;
     m_closing = true;
     m_socket.abort();
@@ -57,6 +59,9 @@ bool QtLink::write(const QByteArray& bytes)
 
 void QtLink::take()
 {
+    // Bytes still unread when the link closed belong to a connection that is gone.
+    if (m_socket.state() != QAbstractSocket::ConnectedState)
+        return;
     if (m_panel && !WantsMoreBytes(m_panel->s)) {
         // The socket keeps what it holds, and reads no more from the kernel, until the decode
         // timer has worked through the backlog.
@@ -84,6 +89,7 @@ void QtLink::onDisconnected()
 {
     if (m_closing || m_connecting)
         return;
+    m_retake.stop();
     if (m_panel)
         scktServer_Close(*m_panel);
 }
