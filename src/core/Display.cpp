@@ -109,12 +109,8 @@ void SortLimitedList(PanelState& s)
         keys.push_back({name.startsWith(HiddenMark), name.toUpper()});
     }
     const std::vector<std::size_t> order = ExchangeSortOrder(keys, Less);
-    std::vector<QString> names(s.ComboAlphaList.begin(), s.ComboAlphaList.begin() + static_cast<std::ptrdiff_t>(count));
-    std::vector<int> channels(s.ComboChannelList.begin(), s.ComboChannelList.begin() + static_cast<std::ptrdiff_t>(count));
-    for (std::size_t k = 0; k < count; ++k) {
-        s.ComboAlphaList[k] = std::move(names[order[k]]);
-        s.ComboChannelList[k] = channels[order[k]];
-    }
+    ApplyOrder(s.ComboAlphaList, order);
+    ApplyOrder(s.ComboChannelList, order);
 }
 
 // First index of the source box (a position of ComboChannelList) that holds the channel, or -1.

@@ -37,7 +37,8 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<Key>& keys, Less le
     return ExchangeOrderOfRanks(std::move(ranks), distinct);
 }
 
-// Reorders items (one per key) into the given order.
+// Reorders the first order.size() items (one per key) into the given order; any items after
+// them stay where they are.
 template <class T>
 void ApplyOrder(std::vector<T>& items, const std::vector<std::size_t>& order)
 {
