@@ -1,9 +1,7 @@
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <csignal>
 
@@ -56,10 +54,7 @@ private Q_SLOTS:
         QVERIFY(panel.waitForStarted(10000));
 
         // Wait, bounded, until the program handles SIGTERM itself.
-        QDeadlineTimer deadline(20000);
-        while (!catchesSigterm(panel.processId()) && !deadline.hasExpired())
-            QThread::msleep(10);
-        QVERIFY(catchesSigterm(panel.processId()));
+        QVERIFY(QTest::qWaitFor([&] { return catchesSigterm(panel.processId()); }, 20000));
 
         ::kill(static_cast<pid_t>(panel.processId()), signal);
         QVERIFY(panel.waitForFinished(20000));
