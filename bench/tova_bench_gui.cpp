@@ -13,6 +13,7 @@
 
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
+#include "app/QtWorker.h"
 #include "app/QtPrompts.h"
 #include "app/ServerAccess.h"
 #include "app/SystemClock.h"
@@ -97,7 +98,8 @@ struct WiredPanel {
     SystemClock clock;
     ServerAccess server;
     QtLink link;
-    Panel panel{state, window, prompts, clock, server, link};
+    QtWorker worker;
+    Panel panel{state, window, prompts, clock, server, link, worker};
 
     explicit WiredPanel(const QString& dir)
     {

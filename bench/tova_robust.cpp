@@ -294,7 +294,8 @@ int FloodChild(char kind, int argc, char** argv)
     NullClock clock;
     NullServer server;
     QtLink link;
-    Panel panel{s, window, prompts, clock, server, link};
+    InlineWorker worker;
+    Panel panel{s, window, prompts, clock, server, link, worker};
     window.setPanel(&panel), link.setPanel(&panel);
     InitVariables(s, window);
     s.AppDir = appDir.path() + QDir::separator();

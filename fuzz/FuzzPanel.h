@@ -30,12 +30,25 @@ public:
     int items = 0;
 };
 
+// Answers every box with OK and closes every dialog unchanged, at once.
 class NullPrompts final : public Prompts {
 public:
-    MsgResult message(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgResult::Ok; }
-    QString showDialog(Dialog, const QString& tag) override { return tag; }
     void closeDialog(Dialog) override {}
     bool openHelp() override { return false; }
+
+protected:
+    void showMessage(const QString&, const QString&, MsgIcon, MsgButtons, Answered done) override { done(MsgResult::Ok); }
+    void openDialog(Dialog, const QString& tag, Closed done) override { done(tag); }
+};
+
+// Runs every job at once, on the calling thread.
+class InlineWorker final : public Worker {
+public:
+    void post(std::function<void()> job, std::function<void(bool)> done, int) override
+    {
+        job();
+        done(true);
+    }
 };
 
 class NullClock final : public Clock {
@@ -49,7 +62,7 @@ public:
     void DisconnectSocket() override {}
     void SendCrosspointChange(int, int) override {}
     void SendSalvoExecute(int) override {}
-    bool ReadNetworkFiles() override { return false; }
+    void ReadNetworkFiles(std::function<void(bool)> then) override { then(false); }
     void PollCycle() override {}
 };
 
@@ -73,7 +86,8 @@ struct FuzzPanel {
     NullClock clock;
     NullServer server;
     CountingLink link;
-    Panel panel{s, view, prompts, clock, server, link};
+    InlineWorker worker;
+    Panel panel{s, view, prompts, clock, server, link, worker};
 };
 
 // One panel for the whole run, put back before each input into the state InitVariables gives:

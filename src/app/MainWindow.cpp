@@ -340,9 +340,6 @@ void MainWindow::closeAllWindows()
             (*it)->close();
     if (!m_closing)
         close();
-    // End the program now, also out of a message box's own loop: a box opened by a late socket
-    // event must not keep a closed panel running.
-    QCoreApplication::exit(0);
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -357,4 +354,5 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (m_panel)
         Unload_Program(*m_panel);
     event->accept();
+    Q_EMIT closed();
 }

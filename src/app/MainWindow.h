@@ -51,6 +51,10 @@ public:
     // Contents of the setup dialog's destination box, which the setup dialog shows.
     OutputSelect* outputSelect() { return &m_outputSelect; }
 
+Q_SIGNALS:
+    // The window has closed after shut-down: the program ends.
+    void closed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -4,37 +4,43 @@
 #include "dialogs/LoginDialog.h"
 #include "dialogs/PasswordDialog.h"
 #include "dialogs/SetupDialog.h"
+#include "dialogs/SwitcherPasswordDialog.h"
 #include "displaylist/DisplayListDialog.h"
+#include "state/Panel.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
-QtPrompts::QtPrompts(QWidget* owner, OutputSelect& destinations) : m_owner(owner), m_destinations(destinations) {}
+namespace {
 
-QtPrompts::~QtPrompts() = default;
-
-MsgResult QtPrompts::message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons)
+QMessageBox::Icon IconOf(MsgIcon icon)
 {
-    QMessageBox box(m_owner);
-    box.setWindowTitle(title);
-    QString shown = text;
-    box.setText(shown.replace(QLatin1Char('\r'), QLatin1Char('\n')));
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
     }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons)
+{
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::Ok: break;
     }
-    switch (box.exec()) {
+    return QMessageBox::Ok;
+}
+
+MsgResult ResultOf(int button)
+{
+    switch (button) {
     case QMessageBox::Cancel: return MsgResult::Cancel;
     case QMessageBox::Yes: return MsgResult::Yes;
     case QMessageBox::No: return MsgResult::No;
@@ -42,42 +48,57 @@ MsgResult QtPrompts::message(const QString& text, const QString& title, MsgIcon 
     }
 }
 
-QString QtPrompts::showDialog(Dialog dialog, const QString& tag)
+} // namespace
+
+QtPrompts::QtPrompts(QWidget* owner, OutputSelect& destinations) : m_owner(owner), m_destinations(destinations) {}
+
+QtPrompts::~QtPrompts() = default;
+
+// A box goes over whichever dialog the operator is answering, else over the main window. It is
+// modal but shown without a loop of its own: the answer comes back through done.
+void QtPrompts::showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                            Answered done)
 {
-    if (!m_panel)
-        return tag;
+    QWidget* over = QApplication::activeModalWidget();
+    auto* box = new QMessageBox(IconOf(icon), title, QString(text).replace(u'\r', u'\n'), ButtonsOf(buttons),
+                                over ? over : m_owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(box, &QMessageBox::finished, box, [box, done = std::move(done)](int) {
+        // Escape or the window's close button give no button: the box's escape answer stands.
+        done(ResultOf(box->standardButton(box->clickedButton())));
+    });
+    box->show();
+}
+
+void QtPrompts::openDialog(Dialog dialog, const QString& tag, Closed done)
+{
     Panel& panel = *m_panel;
+    PanelDialog* window = nullptr;
     switch (dialog) {
-    case Dialog::ServerPassword: {
-        // A fresh prompt for every request; it is destroyed when it closes.
-        auto* prompt = new SwitcherPasswordDialog(panel, m_owner);
-        m_switcherPassword = prompt;
-        prompt->exec();
-        delete prompt;
-        return tag;
-    }
+    case Dialog::ServerPassword:
+        // A fresh prompt for every request; it deletes itself when it closes.
+        window = m_switcherPassword = new SwitcherPasswordDialog(panel, m_owner);
+        break;
     case Dialog::Login:
-        if (!m_login)
-            m_login = std::make_unique<LoginDialog>(panel, m_owner);
-        return m_login->run(tag);
+        window = Created(m_login, panel);
+        break;
     case Dialog::Setup:
         if (!m_setup)
             m_setup = std::make_unique<SetupDialog>(panel, m_destinations, m_owner);
-        return m_setup->run(tag);
+        window = m_setup.get();
+        break;
     case Dialog::Password:
-        if (!m_password)
-            m_password = std::make_unique<PasswordDialog>(panel, m_owner);
-        return m_password->run(tag);
+        window = Created(m_password, panel);
+        break;
     case Dialog::About:
-        if (!m_about)
-            m_about = std::make_unique<AboutDialog>(panel, m_owner);
-        return m_about->run(tag);
+        window = Created(m_about, panel);
+        break;
     case Dialog::DisplayList:
-        if (!m_displayList)
-            m_displayList = std::make_unique<DisplayListDialog>(panel, m_owner);
-        return m_displayList->run(tag);
+        window = Created(m_displayList, panel);
+        break;
     }
-    return tag;
+    window->openWith(tag, std::move(done));
 }
 
 void QtPrompts::closeDialog(Dialog dialog)

@@ -2,8 +2,6 @@
 
 #include "state/Ports.h"
 
-#include "dialogs/SwitcherPasswordDialog.h"
-
 #include <QPointer>
 
 #include <memory>
@@ -15,9 +13,11 @@ class OutputSelect;
 class PasswordDialog;
 class QWidget;
 class SetupDialog;
+class SwitcherPasswordDialog;
 struct Panel;
 
-// Message boxes with QMessageBox; dialogs are shown modally over the main window.
+// Message boxes with QMessageBox and the panel's dialogs, all shown modal over the main window
+// without a nested event loop.
 class QtPrompts final : public Prompts {
 public:
     QtPrompts(QWidget* owner, OutputSelect& destinations);
@@ -26,16 +26,27 @@ public:
     // The panel the dialogs work on; set once before the first dialog.
     void setPanel(Panel* panel) { m_panel = panel; }
 
-    MsgResult message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override;
-    QString showDialog(Dialog dialog, const QString& tag) override;
     void closeDialog(Dialog dialog) override;
     bool openHelp() override;
 
+protected:
+    void showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                     Answered done) override;
+    void openDialog(Dialog dialog, const QString& tag, Closed done) override;
+
 private:
+    // A dialog is created on first use, then only shown and hidden.
+    template <class D>
+    D* Created(std::unique_ptr<D>& dialog, Panel& panel)
+    {
+        if (!dialog)
+            dialog = std::make_unique<D>(panel, m_owner);
+        return dialog.get();
+    }
+
     QWidget* m_owner;
     OutputSelect& m_destinations;
     Panel* m_panel = nullptr;
-    // Created on first use, then only shown and hidden.
     std::unique_ptr<LoginDialog> m_login;
     std::unique_ptr<SetupDialog> m_setup;
     std::unique_ptr<PasswordDialog> m_password;

@@ -17,7 +17,7 @@ void ServerAccess::SendCrosspointChange(int destination, int source)
 
 void ServerAccess::SendSalvoExecute(int salvo) { ::SendSalvoExecute(*m_panel, salvo); }
 
-bool ServerAccess::ReadNetworkFiles() { return ::ReadNetworkFiles(*m_panel); }
+void ServerAccess::ReadNetworkFiles(std::function<void(bool read)> then) { ::ReadNetworkFiles(*m_panel, std::move(then)); }
 
 void ServerAccess::PollCycle()
 {

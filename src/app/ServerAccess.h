@@ -14,7 +14,7 @@ public:
     void DisconnectSocket() override;
     void SendCrosspointChange(int destination, int source) override;
     void SendSalvoExecute(int salvo) override;
-    bool ReadNetworkFiles() override;
+    void ReadNetworkFiles(std::function<void(bool read)> then) override;
     void PollCycle() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
 #include "app/QtPrompts.h"
+#include "app/QtWorker.h"
 #include "app/ServerAccess.h"
 #include "app/SystemClock.h"
 #include "core/Startup.h"
@@ -10,6 +11,18 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// A job of the worker that has not come back by then (a share that does not answer) is not waited
+// for any longer at the end.
+constexpr int WorkerShutDownWait = 1500;
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -18,7 +31,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setOrganizationName(QStringLiteral("ZEB"));
     QApplication::setApplicationName(QStringLiteral("tova-vantrel"));
-    QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setQuitOnLastWindowClosed(false);
 
     PanelState state;
     state.AppDir = ResolveAppDir(QApplication::applicationDirPath(),
@@ -29,15 +42,28 @@ int main(int argc, char* argv[])
     SystemClock clock;
     ServerAccess server;
     QtLink link;
-    Panel panel{state, window, prompts, clock, server, link};
+    QtWorker worker;
+    Panel panel{state, window, prompts, clock, server, link, worker};
     window.setPanel(&panel);
     server.setPanel(&panel);
     prompts.setPanel(&panel);
     link.setPanel(&panel);
+    // Every way out runs the one shut-down: Exit, closing the window, SIGTERM or SIGINT.
     OnTerminationSignal(&window, [&window] { window.close(); });
-    QObject::connect(&app, &QApplication::aboutToQuit, [&panel] { Unload_Program(panel); });
+    QObject::connect(&window, &MainWindow::closed, &app, &QApplication::quit);
 
-    Form_Load(panel);
-    window.show();
-    return QApplication::exec();
+    // Start-up runs inside the event loop, so that a signal or a close at any moment, with any
+    // dialog open, ends the program through the same shut-down.
+    QTimer::singleShot(0, &window, [&panel, &window] {
+        Form_Load(panel);
+        window.show();
+    });
+    const int status = QApplication::exec();
+    Unload_Program(panel);
+    if (!worker.shutDown(WorkerShutDownWait)) {
+        // The worker is blocked on a share that does not answer: end without waiting for it.
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    return status;
 }

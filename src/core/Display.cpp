@@ -145,24 +145,28 @@ int FillSourceBox(Panel& panel, bool all)
 }
 
 // The controlled destination does not exist: the operator is told and, behind the login, chooses
-// another in the setup dialog. True when the update goes on with the destination now chosen.
-bool InvalidDestination(Panel& panel)
+// another in the setup dialog; the update then runs again with the destination now chosen. Each
+// step follows the answer to the one before, while the link and the timers go on.
+void InvalidDestination(Panel& panel)
 {
-    PanelState& s = panel.s;
     panel.prompts.message(QStringLiteral("Ch. %1 is an invalid Output Channel.\rPlease select a new output channel")
-                              .arg(s.OutputControlled + 1),
-                          QStringLiteral("Channel Error"), MsgIcon::Critical, MsgButtons::Ok);
-    s.OutputControlled = 0;
-    s.OutputListIndex = 0;
-    panel.view.setWindowOrder(NotTopMost);
-    panel.prompts.showDialog(Dialog::Login, QString());
-    if (!s.LoggedIn) {
-        panel.view.setWindowOrder(s.StayOnTop);
-        return false;
-    }
-    panel.prompts.showDialog(Dialog::Setup, QStringLiteral("Initial"));
-    panel.view.setWindowOrder(s.StayOnTop);
-    return true;
+                              .arg(panel.s.OutputControlled + 1),
+                          QStringLiteral("Channel Error"), MsgIcon::Critical, MsgButtons::Ok, [&panel](MsgResult) {
+                              PanelState& s = panel.s;
+                              s.OutputControlled = 0;
+                              s.OutputListIndex = 0;
+                              panel.view.setWindowOrder(NotTopMost);
+                              panel.prompts.showDialog(Dialog::Login, QString(), [&panel](const QString&) {
+                                  if (!panel.s.LoggedIn) {
+                                      panel.view.setWindowOrder(panel.s.StayOnTop);
+                                      return;
+                                  }
+                                  panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel](const QString&) {
+                                      panel.view.setWindowOrder(panel.s.StayOnTop);
+                                      UpdateAlphaData(panel);
+                                  });
+                              });
+                          });
 }
 
 // While the box is rebuilt it is frozen and Updating keeps its click handler out; both end
@@ -270,14 +274,18 @@ void UpdateAlphaData(Panel& panel)
     if (s.SalvoMode)
         return;
     try {
-        if (s.OutputControlled > s.NumOutputs - 1 && !InvalidDestination(panel))
+        if (s.OutputControlled > s.NumOutputs - 1) {
+            InvalidDestination(panel);
             return;
+        }
         // TCP/IP mode: nothing to show until every table has arrived.
         if (s.TcpIpMode && !s.PanelPopulated)
             return;
         // Placeholders follow the destinations that exist: this channel is not one of them.
-        if (CheckedAt(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName && !InvalidDestination(panel))
+        if (CheckedAt(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName) {
+            InvalidDestination(panel);
             return;
+        }
         RebuildView(panel);
     } catch (const TableFault& e) {
         LogError(s, panel.clock, QStringLiteral("Error Updating Display"), QStringLiteral("Alpha Error"), e.failure);

@@ -5,43 +5,47 @@
 
 namespace {
 
-// Runs a dialog command with the main window off the topmost layer, so that no dialog is hidden
-// behind the panel, and puts the window back in its chosen order afterwards.
-template <typename Steps>
-void dialogCommand(Panel& panel, Steps steps)
+// A dialog command: the main window leaves the topmost layer, so that no dialog is hidden behind
+// the panel, the dialog opens, and once it has closed (and after the command's own steps) the
+// window goes back to its chosen order.
+void dialogCommand(Panel& panel, Dialog dialog, const QString& tag = {}, Prompts::Closed after = {})
 {
     panel.view.setWindowOrder(NotTopMost);
-    steps();
-    panel.view.setWindowOrder(panel.s.StayOnTop);
+    panel.prompts.showDialog(dialog, tag, [&panel, after = std::move(after)](const QString& closedTag) {
+        if (after)
+            after(closedTag);
+        panel.view.setWindowOrder(panel.s.StayOnTop);
+    });
 }
 
 } // namespace
 
 void mnuSetup_Click(Panel& panel)
 {
-    dialogCommand(panel, [&] {
-        panel.prompts.showDialog(Dialog::Login, QString());
-        if (panel.s.LoggedIn)
-            panel.prompts.showDialog(Dialog::Setup, QStringLiteral("Initial"));
+    panel.view.setWindowOrder(NotTopMost);
+    panel.prompts.showDialog(Dialog::Login, QString(), [&panel](const QString&) {
+        if (!panel.s.LoggedIn) {
+            panel.view.setWindowOrder(panel.s.StayOnTop);
+            return;
+        }
+        panel.prompts.showDialog(Dialog::Setup, InitialTag,
+                                 [&panel](const QString&) { panel.view.setWindowOrder(panel.s.StayOnTop); });
     });
 }
 
 void mnuPassword_Click(Panel& panel)
 {
-    dialogCommand(panel, [&] { panel.prompts.showDialog(Dialog::Password, QString()); });
+    dialogCommand(panel, Dialog::Password);
 }
 
 void mnuDsiplayList_Click(Panel& panel)
 {
-    dialogCommand(panel, [&] {
-        panel.prompts.showDialog(Dialog::DisplayList, QString());
-        UpdateAlphaData(panel);
-    });
+    dialogCommand(panel, Dialog::DisplayList, {}, [&panel](const QString&) { UpdateAlphaData(panel); });
 }
 
 void mnuAbout_Click(Panel& panel)
 {
-    dialogCommand(panel, [&] { panel.prompts.showDialog(Dialog::About, QString()); });
+    dialogCommand(panel, Dialog::About);
 }
 
 void mnuConnect_Click(Panel& panel)
@@ -57,10 +61,10 @@ void mnuContents_Click(Panel& panel)
     if (panel.prompts.openHelp())
         return;
     // The viewer runs beside the panel; only the message needs the window lowered.
-    dialogCommand(panel, [&] {
-        panel.prompts.message(QStringLiteral("The help page could not be opened: no viewer for it could be started.\r"
-                                             "It is the file help/index.html beside the program\r"
-                                             "and can be opened in any web browser."),
-                              QStringLiteral("Help"), MsgIcon::Information, MsgButtons::Ok);
-    });
+    panel.view.setWindowOrder(NotTopMost);
+    panel.prompts.message(QStringLiteral("The help page could not be opened: no viewer for it could be started.\r"
+                                         "It is the file help/index.html beside the program\r"
+                                         "and can be opened in any web browser."),
+                          QStringLiteral("Help"), MsgIcon::Information, MsgButtons::Ok,
+                          [&panel](MsgResult) { panel.view.setWindowOrder(panel.s.StayOnTop); });
 }

@@ -7,36 +7,50 @@ namespace {
 
 const QString NoSystem = QStringLiteral("No System");
 
-// Settings missing or unreadable: tell the operator and lead through login and setup.
+// Settings missing or unreadable: tell the operator and lead through login and setup, each step
+// once the one before has been answered.
 void configureFirstTime(Panel& panel)
 {
     panel.view.setWindowOrder(NotTopMost);
     panel.prompts.message(QStringLiteral("System Not Yet Configured.\r"
                                          "Please specify a User name and Password then set the\r"
                                          "ZEB kelvane location and destination to be controlled"),
-                          QStringLiteral("Configuration Error"), MsgIcon::Exclamation, MsgButtons::Ok);
-    panel.prompts.showDialog(Dialog::Login, QStringLiteral("new"));
-    panel.prompts.showDialog(Dialog::Setup, QStringLiteral("Initial"));
-    panel.view.setWindowOrder(TopMost);
+                          QStringLiteral("Configuration Error"), MsgIcon::Exclamation, MsgButtons::Ok,
+                          [&panel](MsgResult) {
+                              panel.prompts.showDialog(Dialog::Login, NewLoginTag, [&panel](const QString&) {
+                                  panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel](const QString&) {
+                                      panel.view.setWindowOrder(TopMost);
+                                  });
+                              });
+                          });
+}
+
+// The setup dialog, with the window order from StayOnTop once it has closed.
+void showSetup(Panel& panel)
+{
+    panel.prompts.showDialog(Dialog::Setup, InitialTag,
+                             [&panel](const QString&) { panel.view.setWindowOrder(panel.s.StayOnTop); });
 }
 
 // File mode with no readable server files: the setup dialog, behind a login when a password is set.
 void serverFilesMissing(Panel& panel)
 {
-    PanelState& s = panel.s;
     panel.view.setWindowOrder(NotTopMost);  // dialogs are never hidden behind the panel
     panel.prompts.message(QStringLiteral("Server Files not found"), QStringLiteral("Error Reading File"),
-                          MsgIcon::None, MsgButtons::OkCancel);
-    panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));
-    if (!s.UserPassword.isEmpty()) {
-        panel.prompts.showDialog(Dialog::Login, QString());
-        if (!s.LoggedIn) {
-            panel.view.setWindowOrder(s.StayOnTop);
-            return;
-        }
-    }
-    panel.prompts.showDialog(Dialog::Setup, QStringLiteral("Initial"));
-    panel.view.setWindowOrder(s.StayOnTop);
+                          MsgIcon::None, MsgButtons::OkCancel, [&panel](MsgResult) {
+                              PanelState& s = panel.s;
+                              panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));
+                              if (s.UserPassword.isEmpty()) {
+                                  showSetup(panel);
+                                  return;
+                              }
+                              panel.prompts.showDialog(Dialog::Login, QString(), [&panel](const QString&) {
+                                  if (panel.s.LoggedIn)
+                                      showSetup(panel);
+                                  else
+                                      panel.view.setWindowOrder(panel.s.StayOnTop);
+                              });
+                          });
 }
 
 } // namespace
@@ -67,15 +81,19 @@ void Form_Load(Panel& panel)
         panel.server.ConnectSocket();
         view.setMenuEnabled(MenuCommand::Connect, true);
         view.setMenuEnabled(MenuCommand::SalvoMode, true);
-    } else {
-        view.setMenuEnabled(MenuCommand::SalvoMode, false);
-        if (!panel.server.ReadNetworkFiles()) {
+        view.setSourceBoxEnabled(true);
+        return;
+    }
+    view.setMenuEnabled(MenuCommand::SalvoMode, false);
+    // The files are read off the GUI thread; start-up ends when they have been read (or not).
+    panel.server.ReadNetworkFiles([&panel](bool read) {
+        if (!read) {
             serverFilesMissing(panel);
             return;
         }
-        view.setMenuEnabled(MenuCommand::Connect, false);
-    }
-    view.setSourceBoxEnabled(true);
+        panel.view.setMenuEnabled(MenuCommand::Connect, false);
+        panel.view.setSourceBoxEnabled(true);
+    });
 }
 
 void Unload_Program(Panel& panel)
@@ -83,6 +101,8 @@ void Unload_Program(Panel& panel)
     if (panel.s.ShutDownDone)
         return;
     panel.s.ShutDownDone = true;
+    // Nothing that a box or the worker would have done after an answer runs from here on.
+    panel.prompts.endAll();
     panel.view.setFileCheckEnabled(false);
     WriteSettings(panel);
     panel.view.closeAllWindows();

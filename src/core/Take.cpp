@@ -21,31 +21,39 @@ void AppendInt16(QByteArray& bytes, int value)
     bytes.append(static_cast<char>((value >> 8) & 0xFF));
 }
 
-// Writes the take for the server software to pick up: source then destination, as unsigned bytes
-// in "xpt00001.wcf" (type 1201) or little-endian 16-bit numbers in "xpt00002.wcf". The file is
-// overwritten from its first byte and not truncated: a longer file keeps its remaining bytes.
-bool WriteCommandFile(const PanelState& s, int destination, int source)
+// The command file of a take: source then destination, as unsigned bytes in "xpt00001.wcf"
+// (type 1201) or little-endian 16-bit numbers in "xpt00002.wcf". Nothing when a channel does
+// not fit its field.
+struct CommandFile {
+    QString path;
+    QByteArray bytes;
+};
+std::optional<CommandFile> CommandFileFor(const PanelState& s, int destination, int source)
 {
     QByteArray bytes;
-    QString name;
     if (s.SystemType == 1201) {
         if (!FitsByte(source) || !FitsByte(destination))
-            return false;
+            return std::nullopt;
         bytes.append(static_cast<char>(source));
         bytes.append(static_cast<char>(destination));
-        name = QStringLiteral("xpt00001.wcf");
-    } else {
-        if (!FitsInt16(source) || !FitsInt16(destination))
-            return false;
-        AppendInt16(bytes, source);
-        AppendInt16(bytes, destination);
-        name = QStringLiteral("xpt00002.wcf");
+        return CommandFile{ServerFile(s, QStringLiteral("xpt00001.wcf")), bytes};
     }
-    // ReadWrite creates a missing file and, unlike WriteOnly, does not truncate an existing one.
-    QFile file(ServerFile(s, name));
+    if (!FitsInt16(source) || !FitsInt16(destination))
+        return std::nullopt;
+    AppendInt16(bytes, source);
+    AppendInt16(bytes, destination);
+    return CommandFile{ServerFile(s, QStringLiteral("xpt00002.wcf")), bytes};
+}
+
+// Runs off the GUI thread. The file is overwritten from its first byte and not truncated: a longer
+// file keeps its remaining bytes (ReadWrite creates a missing file and, unlike WriteOnly, does not
+// truncate an existing one).
+bool WriteCommandFile(const CommandFile& command)
+{
+    QFile file(command.path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    const bool written = file.write(command.bytes) == command.bytes.size() && file.flush();
     file.close();
     return written;
 }
@@ -111,6 +119,18 @@ void cmboSourceSelect_Click(Panel& panel, int index, const QString& text)
         panel.server.SendCrosspointChange(destination, *source);
         return;
     }
-    if (!WriteCommandFile(s, destination, *source))
+    const auto command = CommandFileFor(s, destination, *source);
+    if (!command) {
         ShowCommandError(panel, sendFailed);
+        return;
+    }
+    // The server directory may be a share that stopped answering: the file is written off the GUI
+    // thread, and a write that has not finished in time counts as failed.
+    RunOffThread<bool>(
+        panel.worker, [command = *command] { return WriteCommandFile(command); },
+        [&panel, sendFailed](std::optional<bool> written) {
+            if (!written.value_or(false))
+                ShowCommandError(panel, sendFailed);
+        },
+        ServerFileTimeout);
 }

@@ -38,7 +38,7 @@ QPixmap makerMark()
 
 } // namespace
 
-AboutDialog::AboutDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_panel(panel)
+AboutDialog::AboutDialog(Panel& panel, QWidget* parent) : PanelDialog(parent), m_panel(panel)
 {
     setObjectName(QStringLiteral("frmTovaAbout"));
     setWindowTitle(QStringLiteral("ZEB Tova Vantrel Information"));
@@ -92,12 +92,6 @@ AboutDialog::AboutDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_pan
     layout->addLayout(buttons);
 
     connect(cmdAboutquit, &QPushButton::clicked, this, &AboutDialog::accept);
-}
-
-QString AboutDialog::run(const QString& tag)
-{
-    exec();
-    return tag;
 }
 
 void AboutDialog::showEvent(QShowEvent* event)

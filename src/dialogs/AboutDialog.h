@@ -1,19 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/PanelDialog.h"
 
 class QLabel;
 struct Panel;
 
 // frmTovaAbout: the program's name and version and the current connection settings. Created once
-// and shown with run() each time; it changes nothing.
-class AboutDialog final : public QDialog {
+// and shown each time; it changes nothing.
+class AboutDialog final : public PanelDialog {
     Q_OBJECT
 public:
     AboutDialog(Panel& panel, QWidget* parent = nullptr);
-
-    // Shows the box modally; the Tag is returned unchanged.
-    QString run(const QString& tag);
 
 protected:
     void showEvent(QShowEvent* event) override;

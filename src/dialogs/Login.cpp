@@ -4,7 +4,7 @@
 
 namespace {
 
-const QString NewTag = QStringLiteral("new");
+const QString& NewTag = NewLoginTag;
 
 } // namespace
 

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-LoginDialog::LoginDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_panel(panel)
+LoginDialog::LoginDialog(Panel& panel, QWidget* parent) : PanelDialog(parent), m_panel(panel)
 {
     setObjectName(QStringLiteral("frmTovaLogin"));
     setWindowTitle(QStringLiteral("User Login"));
@@ -49,16 +49,9 @@ LoginDialog::LoginDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_pan
     connect(m_cmdCancel, &QPushButton::clicked, this, &LoginDialog::reject);
 }
 
-QString LoginDialog::run(const QString& tag)
-{
-    m_tag = tag;
-    exec();
-    return m_tag;
-}
-
 void LoginDialog::showEvent(QShowEvent* event)
 {
-    const LoginFields fields = Login_Activate(m_panel, m_tag);
+    const LoginFields fields = Login_Activate(m_panel, tag());
     m_cmdCancel->setEnabled(fields.cancelEnabled);
     m_txtPassword->clear();
     m_txtUserName->setText(fields.userName);
@@ -68,7 +61,10 @@ void LoginDialog::showEvent(QShowEvent* event)
 
 void LoginDialog::ok()
 {
-    if (Login_Ok(m_panel, m_tag, m_txtUserName->text(), m_txtPassword->text())) {
+    QString closingTag = tag();
+    const bool done = Login_Ok(m_panel, closingTag, m_txtUserName->text(), m_txtPassword->text());
+    setTag(closingTag);
+    if (done) {
         accept();
         return;
     }
@@ -81,6 +77,8 @@ void LoginDialog::reject()
 {
     if (!m_cmdCancel->isEnabled())
         return;
-    Login_Cancel(m_panel, m_tag);
+    QString closingTag = tag();
+    Login_Cancel(m_panel, closingTag);
+    setTag(closingTag);
     QDialog::reject();
 }

@@ -30,7 +30,7 @@ QLineEdit* addRow(QWidget* frame, QGridLayout* grid, const char* labelName, cons
 
 } // namespace
 
-PasswordDialog::PasswordDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_panel(panel)
+PasswordDialog::PasswordDialog(Panel& panel, QWidget* parent) : PanelDialog(parent), m_panel(panel)
 {
     setObjectName(QStringLiteral("frmTovaPassword"));
     setWindowTitle(QStringLiteral("Password and User Information"));
@@ -68,13 +68,6 @@ PasswordDialog::PasswordDialog(Panel& panel, QWidget* parent) : QDialog(parent),
 
     connect(cmdOK, &QPushButton::clicked, this, &PasswordDialog::ok);
     connect(cmdCancel, &QPushButton::clicked, this, &PasswordDialog::reject);
-}
-
-QString PasswordDialog::run(const QString& tag)
-{
-    m_tag = tag;
-    exec();
-    return m_tag;
 }
 
 void PasswordDialog::showEvent(QShowEvent* event)

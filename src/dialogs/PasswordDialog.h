@@ -1,19 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/PanelDialog.h"
 
 class QLineEdit;
 struct Panel;
 
-// frmTovaPassword: changes the local user name and password. Created once and shown with run()
+// frmTovaPassword: changes the local user name and password. Created once and shown
 // each time.
-class PasswordDialog final : public QDialog {
+class PasswordDialog final : public PanelDialog {
     Q_OBJECT
 public:
     PasswordDialog(Panel& panel, QWidget* parent = nullptr);
-
-    // Shows the dialog modally; the Tag is returned unchanged.
-    QString run(const QString& tag);
 
     // Escape and the window's close button act as Cancel.
     void reject() override;
@@ -25,7 +22,6 @@ private:
     void ok();
 
     Panel& m_panel;
-    QString m_tag;
     QLineEdit* m_txtUserName = nullptr;
     QLineEdit* m_txtOldPassword = nullptr;
     QLineEdit* m_txtNewUserName = nullptr;

@@ -87,37 +87,12 @@ void Setup_optTCPIPClick(SetupForm& form)
     form.cmdVerifyServerEnabled = false;
 }
 
-void Setup_Activate(Panel& panel, SetupForm& form)
+namespace {
+
+// Steps of the opening after the server directory has been pointed at.
+void FinishActivate(Panel& panel, SetupForm& form)
 {
     PanelState& s = panel.s;
-    if (form.Tag != SetupInitialTag)
-        return;
-    form.cmboOutputSelectEnabled = false;
-    form.chkStayOnTopEnabled = false;
-    form.cmdOkEnabled = false;
-    form.ChkHideInhibitsEnabled = false;
-    form.focus = SetupField::None;
-    form.windowOrder = 0;
-    form.Tag.clear();
-
-    form.SetupOutputListIndex = s.OutputListIndex;
-    form.SetupFileTimeOut = s.FileTimeOut;
-    form.SetupRefreshRate = s.RefreshRate;
-
-    if (!s.ServerPath.isEmpty()) {
-        if (QDir(s.ServerPath).exists()) {
-            Setup_DirectoryChange(form, s.ServerPath);
-        } else {
-            panel.prompts.message(QStringLiteral("Invalid Drive"), QStringLiteral("Drive Error"), MsgIcon::None,
-                                  MsgButtons::Ok);
-            QString own = s.AppDir;
-            while (own.size() > 1 && (own.endsWith(u'/') || own.endsWith(QDir::separator())))
-                own.chop(1);
-            s.ServerPath = own;
-            Setup_DirectoryChange(form, own);
-        }
-    }
-
     FillOutputSelect(panel);
 
     form.chkStayOnTop = s.StayOnTop == TopMost;
@@ -154,6 +129,58 @@ void Setup_Activate(Panel& panel, SetupForm& form)
         form.cmdVerifyServerEnabled = true;
         form.cmdOkEnabled = false;
     }
+    form.waiting = false;
+}
+
+} // namespace
+
+void Setup_Activate(Panel& panel, SetupForm& form, std::function<void()> done)
+{
+    PanelState& s = panel.s;
+    if (form.Tag != SetupInitialTag)
+        return;
+    form.cmboOutputSelectEnabled = false;
+    form.chkStayOnTopEnabled = false;
+    form.cmdOkEnabled = false;
+    form.ChkHideInhibitsEnabled = false;
+    form.focus = SetupField::None;
+    form.windowOrder = 0;
+    form.Tag.clear();
+
+    form.SetupOutputListIndex = s.OutputListIndex;
+    form.SetupFileTimeOut = s.FileTimeOut;
+    form.SetupRefreshRate = s.RefreshRate;
+
+    if (s.ServerPath.isEmpty()) {
+        FinishActivate(panel, form);
+        done();
+        return;
+    }
+    // The server directory may lie on a share that stopped answering: it is looked at off the GUI
+    // thread, and one that does not answer in time cannot be shown.
+    form.waiting = true;
+    const QString path = s.ServerPath;
+    RunOffThread<bool>(
+        panel.worker, [path] { return QDir(path).exists(); },
+        [&panel, &form, path, done = std::move(done)](std::optional<bool> exists) {
+            if (exists.value_or(false)) {
+                Setup_DirectoryChange(form, path);
+                FinishActivate(panel, form);
+                done();
+                return;
+            }
+            panel.prompts.message(QStringLiteral("Invalid Drive"), QStringLiteral("Drive Error"), MsgIcon::None,
+                                  MsgButtons::Ok, [&panel, &form, done](MsgResult) {
+                                      QString own = panel.s.AppDir;
+                                      while (own.size() > 1 && (own.endsWith(u'/') || own.endsWith(QDir::separator())))
+                                          own.chop(1);
+                                      panel.s.ServerPath = own;
+                                      Setup_DirectoryChange(form, own);
+                                      FinishActivate(panel, form);
+                                      done();
+                                  });
+        },
+        ServerFileTimeout);
 }
 
 void Setup_OutputSelectClick(Panel& panel, SetupForm& form, int position)
@@ -185,28 +212,33 @@ bool Setup_DriveChange(Panel& panel, SetupForm& form, const QString& driveRoot)
     return true;
 }
 
-bool Setup_Verify(Panel& panel, SetupForm& form)
+void Setup_Verify(Panel& panel, SetupForm& form, std::function<void(bool close)> done)
 {
-    const VerifyResult result = VerifyServerLocation(panel, form.directory, form.SetupOutputListIndex);
-    switch (result) {
-    case VerifyResult::Ignored:
-        return false;
-    case VerifyResult::Verified:
-        form.cmdOkEnabled = true;
-        form.cmboOutputSelectEnabled = true;
-        form.chkStayOnTopEnabled = true;
-        form.ChkHideInhibitsEnabled = true;
-        return false;
-    case VerifyResult::CrosspointMissing:
-        Setup_Cancel(form);
-        return true;
-    case VerifyResult::NamesMissing:
-    case VerifyResult::InhibitsMissing:
-    case VerifyResult::StatusMissing:
-        form.cmboOutputSelectEnabled = false;
-        return false;
-    }
-    return false;
+    form.waiting = true;
+    VerifyServerLocation(panel, form.directory, form.SetupOutputListIndex,
+                         [&form, done = std::move(done)](VerifyResult result) {
+                             form.waiting = false;
+                             switch (result) {
+                             case VerifyResult::Ignored:
+                                 break;
+                             case VerifyResult::Verified:
+                                 form.cmdOkEnabled = true;
+                                 form.cmboOutputSelectEnabled = true;
+                                 form.chkStayOnTopEnabled = true;
+                                 form.ChkHideInhibitsEnabled = true;
+                                 break;
+                             case VerifyResult::CrosspointMissing:
+                                 Setup_Cancel(form);
+                                 done(true);
+                                 return;
+                             case VerifyResult::NamesMissing:
+                             case VerifyResult::InhibitsMissing:
+                             case VerifyResult::StatusMissing:
+                                 form.cmboOutputSelectEnabled = false;
+                                 break;
+                             }
+                             done(false);
+                         });
 }
 
 bool Setup_CheckAddress(QString& txtIP)
@@ -229,7 +261,41 @@ bool Setup_CheckAddress(QString& txtIP)
     return true;
 }
 
-bool Setup_Ok(Panel& panel, SetupForm& form)
+namespace {
+
+// OK's steps once the connection or the network data files are settled: window order and hidden
+// inhibits, the settings file, the main window.
+void FinishOk(Panel& panel, SetupForm& form, const std::function<void(bool hide)>& done)
+{
+    PanelState& s = panel.s;
+    s.StayOnTop = form.chkStayOnTop ? TopMost : NotTopMost;
+    s.HideInhibits = form.ChkHideInhibits;
+    form.windowOrder = s.StayOnTop;
+
+    if (!WriteSettings(panel)) {
+        panel.prompts.message(QStringLiteral("Error Writing Zebntpnl.ini File"), QStringLiteral("Error Writing File"),
+                              MsgIcon::Critical, MsgButtons::Ok);
+        done(false);
+        return;
+    }
+
+    if (!s.TcpIpMode || s.SystemReady) {
+        const auto p = static_cast<std::size_t>(s.OutputListIndex);
+        const QString name = p < s.OutputAlphaList.size() ? s.OutputAlphaList[p] : QString();
+        panel.view.setStatusText(1, QStringLiteral("Destination: ") + name + QStringLiteral(" [")
+                                        + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
+                                        + QLatin1Char(']'));
+        UpdateAlphaData(panel);
+        panel.view.setSourceBoxEnabled(true);
+    } else {
+        panel.view.setStatusText(1, QStringLiteral("No System"));
+    }
+    done(true);
+}
+
+} // namespace
+
+void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done)
 {
     PanelState& s = panel.s;
     form.focus = SetupField::None;
@@ -242,13 +308,15 @@ bool Setup_Ok(Panel& panel, SetupForm& form)
                                   QStringLiteral("Data Format Error"), MsgIcon::Critical, MsgButtons::Ok);
             form.txtIP = s.IpAddress;
             form.focus = SetupField::txtIP;
-            return false;
+            done(false);
+            return;
         }
         const int port = ReadNumber(form.txtIpPort);
         if (port < 1 || port > 65535) {
             panel.prompts.message(QStringLiteral("Invalid IP Port #. Please reenter a number between 1 and 65535"),
                                   QStringLiteral("Port Error"), MsgIcon::None, MsgButtons::Ok);
-            return false;
+            done(false);
+            return;
         }
         if (port != s.IpPort) {
             s.IpPort = port;
@@ -277,25 +345,29 @@ bool Setup_Ok(Panel& panel, SetupForm& form)
     const int pollRate = ReadNumber(form.txtPollRate);
     if (pollRate < 1 || pollRate > 3600) {
         InputError(panel, QStringLiteral("1 and 3600"));
-        return false;
+        done(false);
+        return;
     }
     s.PollRate = pollRate;
     const int refreshRate = ReadNumber(form.txtRefresh);
     if (refreshRate < 1 || refreshRate > 32500) {
         InputError(panel, QStringLiteral("1 and 32500"));
-        return false;
+        done(false);
+        return;
     }
     s.RefreshRate = refreshRate;
     const int fileTimeOut = ReadNumber(form.txtTimeout);
     if (fileTimeOut < 1 || fileTimeOut > 3600) {
         InputError(panel, QStringLiteral("1 and 3600"));
-        return false;
+        done(false);
+        return;
     }
     s.FileTimeOut = fileTimeOut;
     const int ipTimeOut = ReadNumber(form.txtIPTimeOut);
     if (ipTimeOut < 1 || ipTimeOut > 3600) {
         InputError(panel, QStringLiteral("1 and 3600"));
-        return false;
+        done(false);
+        return;
     }
     s.IpTimeOut = ipTimeOut;
     s.IpPassword = form.txtPassword;
@@ -313,37 +385,22 @@ bool Setup_Ok(Panel& panel, SetupForm& form)
             panel.view.setFileCheckInterval(s.RefreshRate);
             s.FileTimeOutTicks = static_cast<int>(std::nearbyint(1000.0 / s.RefreshRate * s.FileTimeOut));
         }
-        if (!panel.server.ReadNetworkFiles()) {
-            s.ServerPath.clear();
-            panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));
-            return false;
-        }
-    } else {
-        panel.view.setFileCheckInterval(s.PollRate * 1000);
+        // The files are read off the GUI thread; the dialog waits for them without blocking.
+        form.waiting = true;
+        panel.server.ReadNetworkFiles([&panel, &form, done = std::move(done)](bool read) {
+            form.waiting = false;
+            if (!read) {
+                panel.s.ServerPath.clear();
+                panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));
+                done(false);
+                return;
+            }
+            FinishOk(panel, form, done);
+        });
+        return;
     }
-
-    s.StayOnTop = form.chkStayOnTop ? TopMost : NotTopMost;
-    s.HideInhibits = form.ChkHideInhibits;
-    form.windowOrder = s.StayOnTop;
-
-    if (!WriteSettings(panel)) {
-        panel.prompts.message(QStringLiteral("Error Writing Zebntpnl.ini File"), QStringLiteral("Error Writing File"),
-                              MsgIcon::Critical, MsgButtons::Ok);
-        return false;
-    }
-
-    if (!s.TcpIpMode || s.SystemReady) {
-        const auto p = static_cast<std::size_t>(s.OutputListIndex);
-        const QString name = p < s.OutputAlphaList.size() ? s.OutputAlphaList[p] : QString();
-        panel.view.setStatusText(1, QStringLiteral("Destination: ") + name + QStringLiteral(" [")
-                                        + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
-                                        + QLatin1Char(']'));
-        UpdateAlphaData(panel);
-        panel.view.setSourceBoxEnabled(true);
-    } else {
-        panel.view.setStatusText(1, QStringLiteral("No System"));
-    }
-    return true;
+    panel.view.setFileCheckInterval(s.PollRate * 1000);
+    FinishOk(panel, form, done);
 }
 
 void Setup_Cancel(SetupForm& form)

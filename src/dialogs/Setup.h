@@ -1,6 +1,10 @@
 #pragma once
 
+#include "state/Ports.h"
+
 #include <QString>
+
+#include <functional>
 
 struct Panel;
 
@@ -46,13 +50,16 @@ struct SetupForm {
     SetupField focus = SetupField::None;
     // Set by OK: the window order (TopMost/NotTopMost) to give the dialog's own window; 0 = none.
     int windowOrder = 0;
+    // The server directory is being looked at off the GUI thread: OK and Verify wait for it.
+    bool waiting = false;
 };
 
-inline const QString SetupInitialTag = QStringLiteral("Initial");
+inline const QString& SetupInitialTag = InitialTag;
 inline const QString SetupCancelTag = QStringLiteral("False");
 
 // Activation: fills the form from the settings in memory when Tag is "Initial", else nothing.
-void Setup_Activate(Panel& panel, SetupForm& form);
+// The server directory is looked at off the GUI thread first; done runs once the form is filled.
+void Setup_Activate(Panel& panel, SetupForm& form, std::function<void()> done);
 
 // Mode option clicks: change only the dialog.
 void Setup_optFileClick(SetupForm& form);
@@ -67,15 +74,17 @@ void Setup_DirectoryChange(SetupForm& form, const QString& directory);
 // drive of the current directory again. Otherwise dirDirectory moves to the drive's root.
 bool Setup_DriveChange(Panel& panel, SetupForm& form, const QString& driveRoot);
 
-// Verify: checks form.directory; true when the dialog is to close as cancelled.
-bool Setup_Verify(Panel& panel, SetupForm& form);
+// Verify: checks form.directory off the GUI thread; done(true) when the dialog is to close as
+// cancelled. form must outlive the check.
+void Setup_Verify(Panel& panel, SetupForm& form, std::function<void(bool close)> done);
 
 // The address check: true for four dotted parts, with txtIP rewritten in normal form.
 bool Setup_CheckAddress(QString& txtIP);
 
-// OK: validates and applies the fields. True when the dialog is to hide; false leaves it open
-// with form.focus naming the field at fault, if any.
-bool Setup_Ok(Panel& panel, SetupForm& form);
+// OK: validates and applies the fields; done(true) when the dialog is to hide, done(false) leaves
+// it open with form.focus naming the field at fault, if any. In File mode the network data files are
+// read off the GUI thread before done runs; form must outlive that.
+void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done);
 
 // Cancel: the dialog hides with Tag "False" and nothing applied.
 void Setup_Cancel(SetupForm& form);

@@ -67,7 +67,7 @@ SetupField FieldOf(const QObject* box)
 } // namespace
 
 SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* parent)
-    : QDialog(parent), m_panel(panel), m_destinations(destinations)
+    : PanelDialog(parent), m_panel(panel), m_destinations(destinations)
 {
     setObjectName(QStringLiteral("frmTovaFile"));
     setWindowTitle(QStringLiteral("ZEB Tova Vantrel Setup"));
@@ -215,20 +215,17 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     render();
 }
 
-QString SetupDialog::run(const QString& tag)
-{
-    m_form.Tag = tag;
-    exec();
-    return m_form.Tag;
-}
-
 void SetupDialog::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    PanelDialog::showEvent(event);
     if (m_form.Tag != SetupInitialTag)
         return;
-    Setup_Activate(m_panel, m_form);
-    m_cmboOutputSelect->setCurrentIndex(m_destinations.index());
+    // The dialog shows at its size first; what the opening finds (and an "Invalid Drive" message)
+    // follows.
+    Setup_Activate(m_panel, m_form, [this] {
+        m_cmboOutputSelect->setCurrentIndex(m_destinations.index());
+        render();
+    });
     render();
 }
 
@@ -241,8 +238,8 @@ void SetupDialog::render()
     m_cmboOutputSelect->setEnabled(m_form.cmboOutputSelectEnabled);
     m_chkStayOnTop->setEnabled(m_form.chkStayOnTopEnabled);
     m_ChkHideInhibits->setEnabled(m_form.ChkHideInhibitsEnabled);
-    m_cmdOk->setEnabled(m_form.cmdOkEnabled);
-    m_cmdVerifyServer->setEnabled(m_form.cmdVerifyServerEnabled);
+    m_cmdOk->setEnabled(m_form.cmdOkEnabled && !m_form.waiting);
+    m_cmdVerifyServer->setEnabled(m_form.cmdVerifyServerEnabled && !m_form.waiting);
     m_chkStayOnTop->setChecked(m_form.chkStayOnTop);
     m_ChkHideInhibits->setChecked(m_form.ChkHideInhibits);
     const std::pair<QLineEdit*, const QString*> texts[] = {
@@ -274,11 +271,16 @@ void SetupDialog::collectTexts()
 void SetupDialog::ok()
 {
     collectTexts();
-    const bool done = Setup_Ok(m_panel, m_form);
+    Setup_Ok(m_panel, m_form, [this](bool hide) { okDone(hide); });
+    render();
+}
+
+void SetupDialog::okDone(bool hide)
+{
     if (m_form.windowOrder != 0 && windowHandle())
         windowHandle()->setFlag(Qt::WindowStaysOnTopHint, m_form.windowOrder == TopMost);
     render();
-    if (done) {
+    if (hide) {
         accept();
         return;
     }
@@ -298,16 +300,18 @@ void SetupDialog::ok()
 void SetupDialog::reject()
 {
     Setup_Cancel(m_form);
-    QDialog::reject();
+    PanelDialog::reject();
 }
 
 void SetupDialog::verify()
 {
     collectTexts();
-    const bool close = Setup_Verify(m_panel, m_form);
+    Setup_Verify(m_panel, m_form, [this](bool close) {
+        render();
+        if (close)
+            reject();
+    });
     render();
-    if (close)
-        reject();
 }
 
 void SetupDialog::fillDrives()

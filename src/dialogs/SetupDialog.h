@@ -2,7 +2,7 @@
 
 #include "dialogs/Setup.h"
 
-#include <QDialog>
+#include "dialogs/PanelDialog.h"
 
 class OutputSelect;
 class QCheckBox;
@@ -18,17 +18,14 @@ struct Panel;
 
 // frmTovaFile: the panel's setup (mode, server directory or address, timing, destination, window
 // order, hidden inhibits). Created once, then only shown and hidden; its controls keep their state.
-class SetupDialog final : public QDialog {
+class SetupDialog final : public PanelDialog {
     Q_OBJECT
 public:
     SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* parent = nullptr);
 
-    // Shows the dialog modally with the Tag; returns the Tag it closed with ("False" after Cancel).
-    QString run(const QString& tag);
-
-    // The Tag as it stands; setting it to "Initial" before showing makes the dialog fill itself.
-    QString tag() const { return m_form.Tag; }
-    void setTag(const QString& tag) { m_form.Tag = tag; }
+    // The Tag as it stands ("False" after Cancel); "Initial" before showing makes the dialog fill itself.
+    QString tag() const override { return m_form.Tag; }
+    void setTag(const QString& tag) override { m_form.Tag = tag; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,6 +37,7 @@ private:
     void render();
     void collectTexts();
     void ok();
+    void okDone(bool hide);
     void verify();
     void driveActivated(int index);
     void directoryClicked(const QString& path);

@@ -8,11 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-SwitcherPasswordDialog::SwitcherPasswordDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_panel(panel)
+SwitcherPasswordDialog::SwitcherPasswordDialog(Panel& panel, QWidget* parent) : PanelDialog(parent), m_panel(panel)
 {
     setObjectName(QStringLiteral("frmSwitcherPassword"));
     setWindowTitle(QStringLiteral("Enter Password"));
-    setModal(true);
 
     auto* lblSwitcher = new QLabel(QStringLiteral("Switcher"), this);
     lblSwitcher->setObjectName(QStringLiteral("LblSwitcher"));
@@ -46,16 +45,17 @@ SwitcherPasswordDialog::SwitcherPasswordDialog(Panel& panel, QWidget* parent) : 
     connect(cmdOk, &QPushButton::clicked, this, &SwitcherPasswordDialog::ok);
     // Enter in the field does what OK does; with an empty field nothing happens.
     connect(m_txtPassword, &QLineEdit::returnPressed, this, &SwitcherPasswordDialog::ok);
+    // However it closes, the prompt is gone at once: a new request may open a new one.
+    connect(this, &QDialog::finished, this, [this] {
+        SwitcherPassword_Unload(m_panel);
+        deleteLater();
+    });
     connect(cmdCancel, &QPushButton::clicked, this, [this] {
         SwitcherPassword_Cancel(m_panel);
         reject();
     });
 }
 
-SwitcherPasswordDialog::~SwitcherPasswordDialog()
-{
-    SwitcherPassword_Unload(m_panel);
-}
 
 void SwitcherPasswordDialog::showEvent(QShowEvent* event)
 {

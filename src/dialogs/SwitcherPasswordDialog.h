@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/PanelDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -8,11 +8,11 @@ struct Panel;
 
 // frmSwitcherPassword: asks the operator for the Server Module's password when the panel has
 // none configured. The typed password answers this one request and is not stored.
-class SwitcherPasswordDialog final : public QDialog {
+class SwitcherPasswordDialog final : public PanelDialog {
     Q_OBJECT
 public:
+    // A fresh prompt for each request: it deletes itself once it has closed.
     SwitcherPasswordDialog(Panel& panel, QWidget* parent = nullptr);
-    ~SwitcherPasswordDialog() override;
 
     // Closes the prompt without answering (the link has ended).
     void dismiss();

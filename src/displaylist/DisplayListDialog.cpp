@@ -41,7 +41,7 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 } // namespace
 
-DisplayListDialog::DisplayListDialog(Panel& panel, QWidget* parent) : QDialog(parent), m_panel(panel)
+DisplayListDialog::DisplayListDialog(Panel& panel, QWidget* parent) : PanelDialog(parent), m_panel(panel)
 {
     setObjectName(QStringLiteral("frmDisplayListView"));
     setWindowTitle(QStringLiteral("Edit Display Lists"));
@@ -109,11 +109,10 @@ DisplayListDialog::DisplayListDialog(Panel& panel, QWidget* parent) : QDialog(pa
     connect(this, &QDialog::finished, this, &DisplayListDialog::finish);
 }
 
-QString DisplayListDialog::run(const QString& tag)
+void DisplayListDialog::showEvent(QShowEvent* event)
 {
     activate();
-    exec();
-    return tag;
+    PanelDialog::showEvent(event);
 }
 
 void DisplayListDialog::activate()

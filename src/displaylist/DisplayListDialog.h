@@ -2,22 +2,23 @@
 
 #include "displaylist/DisplayList.h"
 
-#include <QDialog>
+#include "dialogs/PanelDialog.h"
 
 class QTreeWidget;
 struct Panel;
 
 // frmDisplayListView: chooses which sources the main window's source box offers. OK writes
 // DisplayList in memory; Cancel leaves it. Either way the lists are refilled on the next showing.
-class DisplayListDialog final : public QDialog {
+class DisplayListDialog final : public PanelDialog {
     Q_OBJECT
 public:
     DisplayListDialog(Panel& panel, QWidget* parent = nullptr);
 
-    // Shows the editor modally, filled from the current state; returns the Tag unchanged.
-    QString run(const QString& tag);
-
     const DisplayListEditor& editor() const { return m_editor; }
+
+protected:
+    // Every showing starts from the current state.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void activate();

@@ -1,7 +1,5 @@
 #include "filemode/DataFiles.h"
 
-#include "state/PanelState.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -58,14 +56,6 @@ QString NameAt(const QByteArray& b, qsizetype at) { return QString::fromLatin1(b
 
 bool HasOffSource(int type) { return type == 1301 || type == 1351; }
 
-struct AlphaTables {
-    int type = 0;
-    std::vector<QString> inNames;
-    std::vector<int> inChannels;
-    std::vector<QString> outNames;
-    std::vector<int> outChannels;
-};
-
 bool ParseClassicAlpha(QFile& file, AlphaTables& t)
 {
     QByteArray b;
@@ -117,18 +107,18 @@ bool ParseExtendedAlpha(QFile& file, AlphaTables& t)
 }
 
 // Position of each source channel. A channel number outside the table makes the file unusable.
-bool BuildPositions(const AlphaTables& t, std::vector<int>& position)
+bool BuildPositions(AlphaTables& t)
 {
     const int n = static_cast<int>(t.inNames.size());
-    position.assign(static_cast<std::size_t>(n), 0);
+    t.inPosition.assign(static_cast<std::size_t>(n), 0);
     for (int p = 0; p < n; ++p) {
         const int channel = t.inChannels[static_cast<std::size_t>(p)];
         if (t.inNames[static_cast<std::size_t>(p)] != PlaceholderName || channel != 0) {
             if (channel < 0 || channel >= n)
                 return false;
-            position[static_cast<std::size_t>(channel)] = p;
+            t.inPosition[static_cast<std::size_t>(channel)] = p;
         } else {
-            position[static_cast<std::size_t>(p)] = p;
+            t.inPosition[static_cast<std::size_t>(p)] = p;
         }
     }
     return true;
@@ -168,20 +158,25 @@ qint64 FileTime(const QFileInfo& file)
     return t.isValid() ? t.toSecsSinceEpoch() : -1;
 }
 
-bool ReadAlpha(PanelState& s, const Located& alpha)
+std::optional<AlphaTables> LoadAlpha(const Located& alpha)
 {
     QFile file(alpha.file.filePath());
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return std::nullopt;
     AlphaTables t;
+    t.extended = alpha.extended;
+    t.time = FileTime(alpha.file);
     const bool parsed = alpha.extended ? ParseExtendedAlpha(file, t) : ParseClassicAlpha(file, t);
     file.close();
-    std::vector<int> position;
-    if (!parsed || !BuildPositions(t, position))
-        return false;
+    if (!parsed || !BuildPositions(t))
+        return std::nullopt;
+    return t;
+}
 
+void ApplyAlpha(PanelState& s, AlphaTables&& t)
+{
     const int inputs = static_cast<int>(t.inNames.size());
-    s.AlphaFileTime = FileTime(alpha.file);
+    s.AlphaFileTime = t.time;
     s.SystemType = t.type;
     s.NumInputs = inputs;
     s.NumOutputs = static_cast<int>(t.outNames.size());
@@ -189,102 +184,144 @@ bool ReadAlpha(PanelState& s, const Located& alpha)
     s.ComboChannelList = t.inChannels;
     s.InputAlphaList = std::move(t.inNames);
     s.InputChannelList = std::move(t.inChannels);
-    s.InputPosition = std::move(position);
+    s.InputPosition = std::move(t.inPosition);
     s.OutputAlphaList = std::move(t.outNames);
     s.OutputChannelList = std::move(t.outChannels);
-    if (alpha.extended && HasOffSource(s.SystemType)) {
+    if (t.extended && HasOffSource(s.SystemType)) {
         if (s.DisplayList.size() < inputs)
             s.DisplayList.append(QString(inputs - s.DisplayList.size(), QLatin1Char('1')));
         else
             s.DisplayList.truncate(inputs);
     }
-    return true;
 }
 
-MapRead ReadCrosspoints(PanelState& s, const Located& map, bool onlyWhenNew)
+MapLoad LoadCrosspoints(const Located& map, std::optional<int> knownStamp)
 {
+    MapLoad load;
+    CrosspointTables& t = load.tables;
     QFile file(map.file.filePath());
     if (!file.open(QIODevice::ReadOnly))
-        return MapRead::Failed;
+        return load;
     QByteArray b;
     if (!ReadExactly(file, 1, b))
-        return MapRead::Failed;
-    const int stamp = U8(b, 0);
-    if (onlyWhenNew && stamp == s.XptMapStamp)
-        return MapRead::Unchanged;
+        return load;
+    t.stamp = U8(b, 0);
+    t.extended = map.extended;
+    if (knownStamp && t.stamp == *knownStamp) {
+        load.read = MapRead::Unchanged;
+        return load;
+    }
 
     if (!map.extended) {
-        if (s.OutputStatus.size() < ClassicChannels || !ReadExactly(file, ClassicChannels, b))
-            return MapRead::Failed;
-        for (int d = 0; d < ClassicChannels; ++d)
-            s.OutputStatus[static_cast<std::size_t>(d)].Sources[0] = U8(b, d);
-        s.XptMapStamp = stamp;
-        return MapRead::Changed;
+        if (!ReadExactly(file, ClassicChannels, b))
+            return load;
+        t.classic.assign(b.cbegin(), b.cend());
+        load.read = MapRead::Changed;
+        return load;
     }
 
     if (!ReadExactly(file, 2, b))
-        return MapRead::Failed;
+        return load;
     // Each record takes at least its two count bytes: a file too short for its records is refused
     // before memory is taken for them.
     const int records = I16(b, 0);
     if (records < 1 || file.size() < 3 + qint64(records) * 2)
-        return MapRead::Failed;
-    std::vector<OutputStatusRecord> status(static_cast<std::size_t>(records));
-    for (OutputStatusRecord& r : status) {
+        return load;
+    t.records.resize(static_cast<std::size_t>(records));
+    for (OutputStatusRecord& r : t.records) {
         if (!ReadExactly(file, 2, b))
-            return MapRead::Failed;
+            return load;
         const int count = I16(b, 0);
         if (count < 0 || count > OutputStatusRecord::MaxSources || !ReadExactly(file, qint64(count) * 2, b))
-            return MapRead::Failed;
+            return load;
         r.SourceCount = static_cast<std::uint8_t>(count);
-        if (count == 0)
-            r.Sources[0] = s.NumInputs - 1;  // the last source: OFF on the systems that have one
         for (int k = 0; k < count; ++k)
             r.Sources[static_cast<std::size_t>(k)] = I16(b, k * 2);
     }
-    s.OutputStatus = std::move(status);
-    s.XptMapStamp = stamp;
-    return MapRead::Changed;
+    load.read = MapRead::Changed;
+    return load;
 }
 
-bool ReadInhibits(PanelState& s, const Located& inhibits)
+bool ApplyCrosspoints(PanelState& s, CrosspointTables&& t)
 {
-    QFile file(inhibits.file.filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray b;
-    if (!inhibits.extended) {
-        if (!ReadExactly(file, ClassicInhibitSize, b))
+    if (!t.extended) {
+        if (s.OutputStatus.size() < ClassicChannels || t.classic.size() < ClassicChannels)
             return false;
-        // Row d, column s of the file is source s on destination d.
-        s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
-        ForEachByte(b, 1, [&](qsizetype at) {
-            s.setInhibit(int(at % ClassicChannels), int(at / ClassicChannels), true);
-        });
-        s.InhibitFileTime = FileTime(inhibits.file);
-        return true;
+        for (int d = 0; d < ClassicChannels; ++d)
+            s.OutputStatus[static_cast<std::size_t>(d)].Sources[0] = t.classic[static_cast<std::size_t>(d)];
+    } else {
+        for (OutputStatusRecord& r : t.records)
+            if (r.SourceCount == 0)
+                r.Sources[0] = s.NumInputs - 1;  // the last source: OFF on the systems that have one
+        s.OutputStatus = std::move(t.records);
     }
-
-    if (!ReadExactly(file, 4, b))
-        return false;
-    const int rows = I16(b, 0);
-    const int columns = I16(b, 2);
-    if (rows < 1 || columns < 0 || columns > s.NumInputs || file.size() < 4 + qint64(rows) * columns)
-        return false;
-    // Rows beyond the destinations that exist are never consulted; not keeping them bounds the
-    // map by the router's own size whatever the header claims.
-    const int kept = std::min(rows, std::max(s.NumOutputs, 1));
-    if (!ReadExactly(file, qint64(kept) * columns, b))
-        return false;
-    s.resizeInhibitMap(s.NumInputs, kept);
-    s.ComboChannelList.assign(static_cast<std::size_t>(std::max(s.NumInputs, 0)), 0);
-    // Only the value 1 inhibits; any other digit or character leaves the source allowed.
-    ForEachByte(b, '1', [&](qsizetype at) { s.setInhibit(int(at % columns), int(at / columns), true); });
-    s.InhibitFileTime = FileTime(inhibits.file);
+    s.XptMapStamp = t.stamp;
     return true;
 }
 
-std::optional<int> ReadStatusByte(const QFileInfo& status)
+std::optional<InhibitTables> LoadInhibits(const Located& inhibits, int numInputs, int numOutputs)
+{
+    QFile file(inhibits.file.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    InhibitTables t;
+    t.extended = inhibits.extended;
+    t.time = FileTime(inhibits.file);
+    QByteArray b;
+    if (!inhibits.extended) {
+        if (!ReadExactly(file, ClassicInhibitSize, b))
+            return std::nullopt;
+        // Row d, column s of the file is source s on destination d.
+        t.sources = t.destinations = ClassicChannels;
+        t.bits.assign(std::size_t(ClassicInhibitSize), false);
+        ForEachByte(b, 1, [&](qsizetype at) {
+            t.bits[std::size_t(at % ClassicChannels) * ClassicChannels + std::size_t(at / ClassicChannels)] = true;
+        });
+        return t;
+    }
+
+    if (!ReadExactly(file, 4, b))
+        return std::nullopt;
+    const int rows = I16(b, 0);
+    const int columns = I16(b, 2);
+    if (rows < 1 || columns < 0 || columns > numInputs || file.size() < 4 + qint64(rows) * columns)
+        return std::nullopt;
+    // Rows beyond the destinations that exist are never consulted; not keeping them bounds the
+    // map by the router's own size whatever the header claims.
+    const int kept = std::min(rows, std::max(numOutputs, 1));
+    if (!ReadExactly(file, qint64(kept) * columns, b))
+        return std::nullopt;
+    t.sources = numInputs;
+    t.destinations = kept;
+    t.bits.assign(std::size_t(numInputs) * std::size_t(kept), false);
+    // Only the value 1 inhibits; any other digit or character leaves the source allowed.
+    ForEachByte(b, '1', [&](qsizetype at) {
+        t.bits[std::size_t(at % columns) * std::size_t(kept) + std::size_t(at / columns)] = true;
+    });
+    return t;
+}
+
+bool ApplyInhibits(PanelState& s, InhibitTables&& t)
+{
+    if (!t.extended) {
+        s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
+        for (int source = 0; source < ClassicChannels; ++source)
+            for (int destination = 0; destination < ClassicChannels; ++destination)
+                if (t.bits[std::size_t(source) * ClassicChannels + std::size_t(destination)])
+                    s.setInhibit(source, destination, true);
+    } else {
+        if (t.sources != s.NumInputs)
+            return false;
+        s.InhibitSources = t.sources;
+        s.InhibitDestinations = t.destinations;
+        s.InhibitMap = std::move(t.bits);
+        s.ComboChannelList.assign(static_cast<std::size_t>(std::max(s.NumInputs, 0)), 0);
+    }
+    s.InhibitFileTime = t.time;
+    return true;
+}
+
+std::optional<int> LoadStatusByte(const QFileInfo& status)
 {
     QFile file(status.filePath());
     QByteArray b;

@@ -1,15 +1,18 @@
 #pragma once
 
-// The network data files as the readers, the poll cycle and the location check share them.
-// Every reader checks each length before using it, reads no more than its layout can need,
-// closes its file before it returns and changes the state only when the whole file was good.
+// The network data files. Loading (listing, stat, open, read, parse) works only on its arguments,
+// so it can run off the GUI thread, where a share that stopped answering cannot freeze the window;
+// applying a loaded table to the state runs on the GUI thread. Every loader checks each length
+// before using it, reads no more than its layout can need and closes its file before it returns.
+
+#include "state/PanelState.h"
 
 #include <QFileInfo>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
-
-struct PanelState;
+#include <vector>
 
 namespace DataFiles {
 
@@ -43,17 +46,52 @@ std::optional<Located> Locate(const Directory& dir, const QString& extended, con
 // Modification time at one-second resolution, as stored in AlphaFileTime and its kin.
 qint64 FileTime(const QFileInfo& file);
 
-// Names and channel numbers; stores AlphaFileTime. False when the file is short or malformed.
-bool ReadAlpha(PanelState& s, const Located& alpha);
+// Names and channel numbers of sources and destinations, with the OFF source of the systems that
+// have one already added, and the position of each source channel.
+struct AlphaTables {
+    int type = 0;
+    bool extended = false;
+    qint64 time = 0;
+    std::vector<QString> inNames;
+    std::vector<int> inChannels;
+    std::vector<int> inPosition;
+    std::vector<QString> outNames;
+    std::vector<int> outChannels;
+};
+std::optional<AlphaTables> LoadAlpha(const Located& alpha);
+void ApplyAlpha(PanelState& s, AlphaTables&& t);
 
+// The crosspoint map: the classic one's source of each of 256 destinations, or the extended one's
+// records (a record without sources takes the last source when it is applied).
+struct CrosspointTables {
+    int stamp = 0;
+    bool extended = false;
+    std::vector<std::uint8_t> classic;
+    std::vector<OutputStatusRecord> records;
+};
 enum class MapRead { Failed, Unchanged, Changed };
-// Crosspoint map. With onlyWhenNew, a stamp equal to XptMapStamp reads nothing more (Unchanged).
-MapRead ReadCrosspoints(PanelState& s, const Located& map, bool onlyWhenNew);
+struct MapLoad {
+    MapRead read = MapRead::Failed;
+    CrosspointTables tables;
+};
+// With knownStamp, a stamp equal to it reads nothing more (Unchanged).
+MapLoad LoadCrosspoints(const Located& map, std::optional<int> knownStamp);
+// False when the map does not fit the state (a classic map needs 256 destination records).
+bool ApplyCrosspoints(PanelState& s, CrosspointTables&& t);
 
-// Inhibit map; stores InhibitFileTime.
-bool ReadInhibits(PanelState& s, const Located& inhibits);
+// The inhibit map for a router of the given size (the extended file is cut to it).
+struct InhibitTables {
+    bool extended = false;
+    qint64 time = 0;
+    int sources = 0;
+    int destinations = 0;
+    std::vector<bool> bits;  // source-major, like PanelState::InhibitMap
+};
+std::optional<InhibitTables> LoadInhibits(const Located& inhibits, int numInputs, int numOutputs);
+// False when the map was loaded for another number of sources than the state now has.
+bool ApplyInhibits(PanelState& s, InhibitTables&& t);
 
 // Byte 0 of the status file, or nothing when it cannot be read.
-std::optional<int> ReadStatusByte(const QFileInfo& status);
+std::optional<int> LoadStatusByte(const QFileInfo& status);
 
 } // namespace DataFiles

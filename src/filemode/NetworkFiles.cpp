@@ -1,49 +1,79 @@
 #include "filemode/NetworkFiles.h"
 
 #include "core/Display.h"
-#include "filemode/DataFiles.h"
 #include "state/Panel.h"
 
 using namespace DataFiles;
 
-namespace {
-
-bool ReadAlphaFileIn(PanelState& s, const Directory& dir)
+NetworkFilesLoad LoadNetworkFiles(const QString& serverPath)
 {
+    NetworkFilesLoad load;
+    const Directory dir(serverPath);
     const auto alpha = Locate(dir, ExtAlpha, Alpha);
-    return alpha && ReadAlpha(s, *alpha);
+    if (alpha)
+        load.alpha = LoadAlpha(*alpha);
+    if (!load.alpha) {
+        load.failed = NetworkFilesLoad::Names;
+        return load;
+    }
+    if (const auto map = Locate(dir, ExtXptmap, Xptmap))
+        load.map = LoadCrosspoints(*map, std::nullopt);
+    if (load.map.read == MapRead::Failed) {
+        load.failed = NetworkFilesLoad::Crosspoints;
+        return load;
+    }
+    if (const auto inhibits = Locate(dir, ExtInhibit, Inhibit))
+        load.inhibits = LoadInhibits(*inhibits, static_cast<int>(load.alpha->inNames.size()),
+                                     static_cast<int>(load.alpha->outNames.size()));
+    if (!load.inhibits)
+        load.failed = NetworkFilesLoad::Inhibits;
+    return load;
 }
 
-bool Fail(Panel& panel, const QString& text)
+namespace {
+
+// Applies what was loaded, in the order the files are read; the first step that failed (loading or
+// applying) ends it. The names read before a failure stay.
+NetworkFilesLoad::Step Apply(PanelState& s, NetworkFilesLoad& load)
 {
-    panel.prompts.message(text, QStringLiteral("Error Reading File"), MsgIcon::Critical, MsgButtons::Ok);
-    return false;
+    if (!load.alpha)
+        return NetworkFilesLoad::Names;
+    ApplyAlpha(s, std::move(*load.alpha));
+    if (load.failed == NetworkFilesLoad::Crosspoints || !ApplyCrosspoints(s, std::move(load.map.tables)))
+        return NetworkFilesLoad::Crosspoints;
+    if (!load.inhibits || !ApplyInhibits(s, std::move(*load.inhibits)))
+        return NetworkFilesLoad::Inhibits;
+    return NetworkFilesLoad::None;
+}
+
+QString FailureText(NetworkFilesLoad::Step step)
+{
+    switch (step) {
+    case NetworkFilesLoad::Names: return QStringLiteral("Error Reading Alpha Information File!");
+    case NetworkFilesLoad::Crosspoints: return QStringLiteral("Error Reading Crosspoint Map Information File!");
+    default: return QStringLiteral("Error Reading Inhibit Information File!");
+    }
 }
 
 } // namespace
 
-bool ReadAlphaFile(PanelState& s)
+void ReadNetworkFiles(Panel& panel, std::function<void(bool read)> then)
 {
-    return ReadAlphaFileIn(s, Directory(s.ServerPath));
-}
-
-bool ReadNetworkFiles(Panel& panel)
-{
-    PanelState& s = panel.s;
-    if (s.ServerPath.isEmpty())
-        return false;
-    const Directory dir(s.ServerPath);
-    if (!ReadAlphaFileIn(s, dir))
-        return Fail(panel, QStringLiteral("Error Reading Alpha Information File!"));
-
-    const auto map = Locate(dir, ExtXptmap, Xptmap);
-    if (!map || ReadCrosspoints(s, *map, false) == MapRead::Failed)
-        return Fail(panel, QStringLiteral("Error Reading Crosspoint Map Information File!"));
-
-    const auto inhibits = Locate(dir, ExtInhibit, Inhibit);
-    if (!inhibits || !ReadInhibits(s, *inhibits))
-        return Fail(panel, QStringLiteral("Error Reading Inhibit Information File!"));
-
-    UpdateAlphaData(panel);
-    return true;
+    const QString path = panel.s.ServerPath;
+    if (path.isEmpty()) {
+        then(false);
+        return;
+    }
+    RunOffThread<NetworkFilesLoad>(
+        panel.worker, [path] { return LoadNetworkFiles(path); },
+        [&panel, then = std::move(then)](std::optional<NetworkFilesLoad> load) {
+            const NetworkFilesLoad::Step failed = Apply(panel.s, *load);
+            if (failed != NetworkFilesLoad::None) {
+                panel.prompts.message(FailureText(failed), QStringLiteral("Error Reading File"), MsgIcon::Critical,
+                                      MsgButtons::Ok, [then](MsgResult) { then(false); });
+                return;
+            }
+            UpdateAlphaData(panel);
+            then(true);
+        });
 }

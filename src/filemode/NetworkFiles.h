@@ -1,14 +1,24 @@
 #pragma once
 
+#include "filemode/DataFiles.h"
+
+#include <functional>
+
 struct Panel;
-struct PanelState;
 
-// Reads the names and channel numbers from the extended alpha file "lAlpha.ndf", or from the
-// classic "Alpha.ndf" when there is none, in ServerPath. Silent; false when neither exists or the
-// file cannot be read, and then the tables are as they were.
-bool ReadAlphaFile(PanelState& s);
+// The alpha, crosspoint and inhibit files of a server directory, each loaded completely (the
+// extended form of each wins), stopping at the first that is missing or unreadable.
+struct NetworkFilesLoad {
+    enum Step { None, Names, Crosspoints, Inhibits };
+    Step failed = None;  // the first step that failed, or None
+    std::optional<DataFiles::AlphaTables> alpha;
+    DataFiles::MapLoad map;
+    std::optional<DataFiles::InhibitTables> inhibits;
+};
+// Runs off the GUI thread: works only on its argument.
+NetworkFilesLoad LoadNetworkFiles(const QString& serverPath);
 
-// Reads the alpha, crosspoint and inhibit files once (the extended form of each wins) and rebuilds
-// the display. False when ServerPath is empty (nothing shown) or a file is missing or unreadable
-// (after its message box).
-bool ReadNetworkFiles(Panel& panel);
+// Reads the alpha, crosspoint and inhibit files once (off the GUI thread) and rebuilds the display;
+// then(true) when all three were read. then(false) when ServerPath is empty (nothing shown) or a
+// file is missing or unreadable, once its message box has been answered.
+void ReadNetworkFiles(Panel& panel, std::function<void(bool read)> then);

@@ -1,7 +1,6 @@
 #include "filemode/PollCycle.h"
 
 #include "core/Display.h"
-#include "filemode/DataFiles.h"
 #include "state/Panel.h"
 
 using namespace DataFiles;
@@ -16,7 +15,7 @@ const QString LostServerText = QStringLiteral(
     "software control panel will not function.");
 
 // A tick that could not reach or read the files. The flag is set before the box opens, so a tick
-// that runs while it is open does not open another.
+// that runs while it is open does not open another; the box does not stop the ticks.
 void Miss(Panel& panel)
 {
     PanelState& s = panel.s;
@@ -61,78 +60,132 @@ void FollowControlledDestination(Panel& panel)
     s.Updating = false;
 }
 
-// Steps that may find a file missing or unreadable return false; the tick then takes the miss path.
-bool CheckCrosspoints(Panel& panel, const Directory& dir)
+// Each step reports whether the tick goes on; a missing or unreadable file ends it.
+bool LoadCrosspointStep(const Directory& dir, const TickRequest& request, TickLoad& load)
 {
     const auto map = Locate(dir, ExtXptmap, Xptmap);
-    if (!map)
-        return false;
-    const MapRead read = ReadCrosspoints(panel.s, *map, true);
-    if (read == MapRead::Changed)
-        FollowControlledDestination(panel);
-    return read != MapRead::Failed;
+    if (map)
+        load.map = LoadCrosspoints(*map, request.stamp);
+    return load.map.read != MapRead::Failed;
 }
 
-bool CheckNames(Panel& panel, const Directory& dir)
+bool LoadNamesStep(const Directory& dir, const TickRequest& request, TickLoad& load)
 {
-    PanelState& s = panel.s;
     const auto alpha = Locate(dir, ExtAlpha, Alpha);
     if (!alpha)
         return false;
-    if (FileTime(alpha->file) == s.AlphaFileTime)
+    if (FileTime(alpha->file) == request.alphaTime)
         return true;
-    if (!ReadAlpha(s, *alpha))
-        return false;
-    UpdateAlphaData(panel);
-    return true;
+    load.alpha = LoadAlpha(*alpha);
+    return load.alpha.has_value();
 }
 
-bool CheckInhibits(Panel& panel, const Directory& dir)
+bool LoadInhibitsStep(const Directory& dir, const TickRequest& request, TickLoad& load)
 {
-    PanelState& s = panel.s;
     const auto inhibits = Locate(dir, ExtInhibit, Inhibit);
     if (!inhibits)
         return false;
-    if (FileTime(inhibits->file) == s.InhibitFileTime)
+    if (FileTime(inhibits->file) == request.inhibitTime)
         return true;
-    if (!ReadInhibits(s, *inhibits))
-        return false;
-    UpdateAlphaData(panel);
-    return true;
+    // The inhibits fit the router as it stands after this tick's names.
+    const int inputs = load.alpha ? static_cast<int>(load.alpha->inNames.size()) : request.numInputs;
+    const int outputs = load.alpha ? static_cast<int>(load.alpha->outNames.size()) : request.numOutputs;
+    load.inhibits = LoadInhibits(*inhibits, inputs, outputs);
+    return load.inhibits.has_value();
 }
 
-bool CheckStatus(Panel& panel, const Directory& dir)
+bool LoadStatusStep(const Directory& dir, const TickRequest& request, TickLoad& load)
 {
-    PanelState& s = panel.s;
     const auto status = dir.find(Status);
     if (!status)
         return false;
-    const qint64 time = FileTime(*status);
-    if (time != s.StatusFileTime) {
-        const auto value = ReadStatusByte(*status);
-        if (!value)
+    load.statusTime = FileTime(*status);
+    if (load.statusTime != request.statusTime) {
+        load.status = LoadStatusByte(*status);
+        if (!load.status)
             return false;
-        s.StatusFileTime = time;
-        s.ServerStatus = *value;
     }
+    return true;
+}
+
+void ShowStatus(Panel& panel)
+{
+    PanelState& s = panel.s;
     s.FileMissCount = 0;
     s.FileErrorShown = false;
     if (s.ServerStatus == 1)
         panel.view.setStatusText(2, QStringLiteral("OK"));
     else if (s.ServerStatus == 0)
         panel.view.setStatusText(2, QStringLiteral("NC"));
-    return true;
 }
 
 } // namespace
 
+TickRequest TickRequestFor(const PanelState& s)
+{
+    return {s.ServerPath, s.XptMapStamp, s.AlphaFileTime, s.InhibitFileTime, s.StatusFileTime, s.NumInputs, s.NumOutputs};
+}
+
+TickLoad LoadTick(const TickRequest& request)
+{
+    TickLoad load;
+    // One listing per tick answers every existence and time question of the tick.
+    const Directory dir(request.path);
+    load.complete = LoadCrosspointStep(dir, request, load) && LoadNamesStep(dir, request, load)
+        && LoadInhibitsStep(dir, request, load) && LoadStatusStep(dir, request, load);
+    return load;
+}
+
+void ApplyTick(Panel& panel, TickLoad&& load)
+{
+    PanelState& s = panel.s;
+    if (load.map.read == MapRead::Changed) {
+        if (!ApplyCrosspoints(s, std::move(load.map.tables))) {
+            Miss(panel);
+            return;
+        }
+        FollowControlledDestination(panel);
+    }
+    if (load.alpha) {
+        ApplyAlpha(s, std::move(*load.alpha));
+        UpdateAlphaData(panel);
+    }
+    if (load.inhibits) {
+        if (!ApplyInhibits(s, std::move(*load.inhibits))) {
+            Miss(panel);
+            return;
+        }
+        UpdateAlphaData(panel);
+    }
+    if (!load.complete) {
+        Miss(panel);
+        return;
+    }
+    if (load.status) {
+        s.StatusFileTime = load.statusTime;
+        s.ServerStatus = *load.status;
+    }
+    ShowStatus(panel);
+}
+
 void FilePollTick(Panel& panel)
 {
-    if (panel.s.ServerPath.isEmpty())
+    PanelState& s = panel.s;
+    if (s.ServerPath.isEmpty())
         return;
-    // One listing per tick answers every existence and time question of the tick.
-    const Directory dir(panel.s.ServerPath);
-    if (!CheckCrosspoints(panel, dir) || !CheckNames(panel, dir) || !CheckInhibits(panel, dir)
-        || !CheckStatus(panel, dir))
+    if (s.FileTickPending) {
         Miss(panel);
+        return;
+    }
+    s.FileTickPending = true;
+    const TickRequest request = TickRequestFor(s);
+    RunOffThread<TickLoad>(panel.worker, [request] { return LoadTick(request); },
+                           [&panel, request](std::optional<TickLoad> load) {
+                               PanelState& st = panel.s;
+                               st.FileTickPending = false;
+                               // The directory or the mode changed while the files were out.
+                               if (st.TcpIpMode || st.ServerPath != request.path)
+                                   return;
+                               ApplyTick(panel, std::move(*load));
+                           });
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct Panel;
 
 // What the setup dialog does after the check.
@@ -14,8 +16,10 @@ enum class VerifyResult {
     StatusMissing,      // disable cmboOutputSelect, stay open
 };
 
-// The Verify button of the setup dialog: checks that the directory holds every network data file,
-// shows the server's status in status panel 2, reads the names from it without making it
-// ServerPath, and fills the dialog's destination box, selecting the controlled destination.
-// setupOutputListIndex is the dialog's SetupOutputListIndex, kept when no destination matches.
-VerifyResult VerifyServerLocation(Panel& panel, const QString& directory, int& setupOutputListIndex);
+// The Verify button of the setup dialog: checks (off the GUI thread) that the directory holds every
+// network data file, shows the server's status in status panel 2, reads the names from it without
+// making it ServerPath, and fills the dialog's destination box, selecting the controlled destination.
+// setupOutputListIndex is the dialog's SetupOutputListIndex, kept when no destination matches; it
+// must outlive the check. done runs with the result once the last message box has been answered.
+void VerifyServerLocation(Panel& panel, const QString& directory, int& setupOutputListIndex,
+                          std::function<void(VerifyResult)> done);

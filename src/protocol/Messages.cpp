@@ -130,9 +130,11 @@ void ProcessPasswordRequest(Panel& panel, const QByteArray& message)
     // The prompt that is already open answers this request too.
     if (s.SwitcherPasswordShown)
         return;
+    // The prompt opens without waiting: the link goes on reading, polling and answering polls
+    // while the operator types.
     panel.view.setWindowOrder(NotTopMost);
-    panel.prompts.showDialog(Dialog::ServerPassword, QString());
-    panel.view.setWindowOrder(s.StayOnTop);
+    panel.prompts.showDialog(Dialog::ServerPassword, QString(),
+                             [&panel](const QString&) { panel.view.setWindowOrder(panel.s.StayOnTop); });
 }
 
 void ProcessVersion(Panel& panel, const QByteArray& message)

@@ -11,4 +11,5 @@ struct Panel {
     const Clock& clock;
     Server& server;
     Link& link;
+    Worker& worker;
 };

@@ -143,6 +143,7 @@ struct PanelState {
     int ServerStatus = 0;
     int FileMissCount = 0;
     bool FileErrorShown = false;
+    bool FileTickPending = false;  // a poll tick's files are being read off the GUI thread
 
     // Error log.
     bool ErrorLogEnabled = true;

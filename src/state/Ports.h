@@ -6,7 +6,13 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QSet>
 #include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
 
 // Commands of the main window's menu bar.
 enum class MenuCommand { Setup, Password, DisplayList, SalvoMode, Connect, Exit, Contents, About };
@@ -63,21 +69,51 @@ enum class MsgResult { Ok, Cancel, Yes, No };
 
 // The modal dialogs of the panel.
 enum class Dialog { Login, Setup, Password, About, DisplayList, ServerPassword };
+// Tags an opener gives a dialog: the setup dialog fills itself from the settings ("Initial"); the
+// login takes a first user name and password ("new").
+inline const QString InitialTag = QStringLiteral("Initial");
+inline const QString NewLoginTag = QStringLiteral("new");
 
-// Message boxes and modal dialogs, answered by the operator or by a test.
+// Message boxes and dialogs, answered by the operator or by a test. Nothing here waits for the
+// answer: each call shows its window and returns at once, and what follows the answer runs in
+// the continuation when the answer comes, so that the link, the timers and the poll go on while a
+// window is open. A continuation never runs once shut-down has begun.
 class Prompts {
 public:
+    using Answered = std::function<void(MsgResult)>;
+    using Closed = std::function<void(const QString& tag)>;
+
     virtual ~Prompts() = default;
-    // Lines of text are separated by "\r", as the panel's messages have always been written.
-    virtual MsgResult message(const QString& text, const QString& title, MsgIcon icon,
-                              MsgButtons buttons) = 0;
-    // Shows a dialog modally with the given Tag and returns the Tag it closed with.
-    virtual QString showDialog(Dialog dialog, const QString& tag) = 0;
+
+    // Shows a message box. Lines of text are separated by "\r", as the panel's messages have always
+    // been written. A box with the same title and text that is still open is not shown twice: the
+    // second call does nothing and its continuation never runs.
+    void message(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                 Answered then = {});
+    // Shows a dialog with the given Tag; then runs with the Tag it closed with. A dialog that is
+    // already open is not opened again: the second call does nothing.
+    void showDialog(Dialog dialog, const QString& tag, Closed then = {});
+    bool isOpen(Dialog dialog) const { return m_openDialogs.count(dialog) > 0; }
+    // Shut-down has begun: no continuation runs any more and nothing new is shown.
+    void endAll() { m_ended = true; }
+
     // Closes a dialog that is open (as if cancelled without its own action); nothing otherwise.
     virtual void closeDialog(Dialog dialog) = 0;
     // Opens the panel's help page in the platform's viewer without waiting for it; false when no
     // viewer could be started.
     virtual bool openHelp() = 0;
+
+protected:
+    // Show the window and return at once; call done exactly once when it has closed (and never
+    // after shut-down).
+    virtual void showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                             Answered done) = 0;
+    virtual void openDialog(Dialog dialog, const QString& tag, Closed done) = 0;
+
+private:
+    QSet<QString> m_openMessages;  // title + "\n" + text of every box on screen
+    std::set<Dialog> m_openDialogs;
+    bool m_ended = false;
 };
 
 // Local time, for the error log.
@@ -103,6 +139,34 @@ public:
     virtual bool write(const QByteArray& bytes) = 0;
 };
 
+// Work that may block on the outside world for minutes (a network share that stopped answering)
+// runs here, off the GUI thread: one job at a time, in the order posted.
+class Worker {
+public:
+    virtual ~Worker() = default;
+    // Runs job off the GUI thread, then done(true) on the GUI thread. With a time-out in
+    // milliseconds (0: none), done(false) runs instead when the job has not finished in time, and
+    // a job that has not started by then never runs. job works only on what it captured, never on
+    // the panel's state.
+    virtual void post(std::function<void()> job, std::function<void(bool finished)> done, int timeoutMs = 0) = 0;
+};
+
+// How long a command file's write, or a look at the server directory, may take before it counts as
+// failed (ms).
+inline constexpr int ServerFileTimeout = 2000;
+
+// Runs job on the worker and hands its result to done on the GUI thread; nothing when it timed out.
+template <class Result, class Job, class Done>
+void RunOffThread(Worker& worker, Job job, Done done, int timeoutMs = 0)
+{
+    auto result = std::make_shared<std::optional<Result>>();
+    worker.post([result, job = std::move(job)]() mutable { result->emplace(job()); },
+                [result, done = std::move(done)](bool finished) mutable {
+                    done(finished && result->has_value() ? std::move(*result) : std::optional<Result>());
+                },
+                timeoutMs);
+}
+
 // The router's server software as the panel core uses it: the TCP/IP link and the File-mode readers.
 class Server {
 public:
@@ -112,8 +176,8 @@ public:
     // A take and a salvo run, in whichever way the mode sends them.
     virtual void SendCrosspointChange(int destination, int source) = 0;
     virtual void SendSalvoExecute(int salvo) = 0;
-    // Reads the network data files once; true when they were read and the display rebuilt.
-    virtual bool ReadNetworkFiles() = 0;
+    // Reads the network data files once; then(true) when they were read and the display rebuilt.
+    virtual void ReadNetworkFiles(std::function<void(bool read)> then) = 0;
     // One tick of tmrFileCheck: the link poll in TCP/IP mode, the file poll in File mode.
     virtual void PollCycle() = 0;
 };

@@ -1,4 +1,5 @@
 #include "support/Fakes.h"
+#include "support/RunDialog.h"
 
 #include "dialogs/About.h"
 #include "dialogs/AboutDialog.h"
@@ -77,7 +78,7 @@ private Q_SLOTS:
                 dialog.done(QDialog::Rejected);
         };
         QTimer::singleShot(0, &dialog, readAndQuit);
-        QCOMPARE(dialog.run(QStringLiteral("x")), QStringLiteral("x"));
+        QCOMPARE(RunDialog(dialog, QStringLiteral("x")), QStringLiteral("x"));
         const QString version = QStringLiteral("Tova Vantrel\nVersion " TOVA_VERSION);
         const QString none = u"Not Specified"_s;
         QCOMPARE(seen, (QStringList{version, none, none, u"100 Milliseconds"_s, u"50 Seconds"_s}));
@@ -87,7 +88,7 @@ private Q_SLOTS:
         t->s.IpAddress = QStringLiteral("10.1.2.3");
         seen.clear();
         QTimer::singleShot(0, &dialog, readAndQuit);
-        dialog.run(QString());
+        RunDialog(dialog, QString());
         QCOMPARE(seen,
                  (QStringList{version, u"10.1.2.3"_s, u"Output 5 - (STUDIO A)"_s, u"1 Second"_s, u"30 Seconds"_s}));
     }

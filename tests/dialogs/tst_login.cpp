@@ -1,4 +1,5 @@
 #include "support/Fakes.h"
+#include "support/RunDialog.h"
 
 #include "dialogs/Login.h"
 #include "dialogs/LoginDialog.h"
@@ -128,7 +129,7 @@ private Q_SLOTS:
         t->s.LoggedIn = true;
         PasswordDialog dialog(t->panel);
         during(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
-        QCOMPARE(dialog.run(QString()), QString());
+        QCOMPARE(RunDialog(dialog, QString()), QString());
         QVERIFY(!t->s.LoggedIn);
         QCOMPARE(t->s.UserPassword, QStringLiteral("Secret"));
     }
@@ -148,7 +149,7 @@ private Q_SLOTS:
             QTest::keyClicks(password, QStringLiteral("Secret"));
             click(dialog, "cmdOK");
         });
-        QCOMPARE(dialog.run(QString()), QStringLiteral("ok"));
+        QCOMPARE(RunDialog(dialog, QString()), QStringLiteral("ok"));
         QCOMPARE(seen, (QStringList{u"operator"_s, u""_s, u"txtPassword"_s, u"1"_s, u"txtPassword"_s, u"wrong"_s}));
         QVERIFY(t->s.LoggedIn);
 
@@ -162,7 +163,7 @@ private Q_SLOTS:
             QTest::keyClicks(name, QStringLiteral("Ann"));
             click(dialog, "cmdOK");
         });
-        QCOMPARE(dialog.run(QStringLiteral("new")), QStringLiteral("new"));
+        QCOMPARE(RunDialog(dialog, QStringLiteral("new")), QStringLiteral("new"));
         QCOMPARE(seen, (QStringList{u""_s, u""_s, u"txtUserName"_s, u"1"_s}));
         QVERIFY(!cancelEnabled);
         QCOMPARE(t->s.UserName, QStringLiteral("Ann"));
@@ -186,7 +187,7 @@ private Q_SLOTS:
             field("txtConfirmPassword")->setText(QStringLiteral("one"));
             click(dialog, "cmdOK");
         });
-        dialog.run(QString());
+        RunDialog(dialog, QString());
         QCOMPARE(seen, (QStringList{u"operator"_s, u"txtOldPassword"_s, u"txtNewPassword"_s, u"one"_s}));
         QCOMPARE(t->s.UserName, QStringLiteral("Ann"));
         QCOMPARE(t->s.UserPassword, QStringLiteral("one"));
@@ -199,7 +200,7 @@ private Q_SLOTS:
                 seen << field(n)->text();
             dialog.reject();
         });
-        dialog.run(QString());
+        RunDialog(dialog, QString());
         QCOMPARE(seen, (QStringList{u"Ann"_s, u""_s, u""_s, u""_s, u""_s}));
     }
 

@@ -32,7 +32,20 @@ struct Fixture {
         t.s.IpPort = 1250;
         t.s.ServerPath = t.s.AppDir;
         form.Tag = SetupInitialTag;
-        Setup_Activate(t.panel, form);
+        Setup_Activate(t.panel, form, [] {});
+    }
+    // OK and Verify, answered at once: what they ended with, or nothing while they wait.
+    std::optional<bool> ok()
+    {
+        std::optional<bool> hide;
+        Setup_Ok(t.panel, form, [&hide](bool h) { hide = h; });
+        return hide;
+    }
+    std::optional<bool> verify()
+    {
+        std::optional<bool> close;
+        Setup_Verify(t.panel, form, [&close](bool c) { close = c; });
+        return close;
     }
 };
 
@@ -85,7 +98,7 @@ private Q_SLOTS:
                 *texts[i] = typed;
         const int pollRate = f.t.s.PollRate;
 
-        QVERIFY(!Setup_Ok(f.t.panel, f.form));
+        QCOMPARE(f.ok(), std::optional<bool>(false));
         QCOMPARE(int(f.t.prompts.asked.size()), 1);
         QTEST(f.t.prompts.asked[0].what, "title");
         QTEST(f.t.prompts.asked[0].text, "text");
@@ -106,7 +119,7 @@ private Q_SLOTS:
         f.form.txtPollRate = QStringLiteral("3600");
         f.form.txtIPTimeOut = QStringLiteral("3600");
         f.form.txtRefresh = QStringLiteral("32500");
-        QVERIFY(Setup_Ok(f.t.panel, f.form));
+        QCOMPARE(f.ok(), std::optional<bool>(true));
         QCOMPARE(f.t.s.IpPort, 65535);
         QCOMPARE(f.t.view.fileCheckInterval, 3600000);
         QCOMPARE(f.t.view.status1, QStringLiteral("No System"));
@@ -135,7 +148,7 @@ private Q_SLOTS:
         QFETCH(QString, timeout);
         f.form.txtRefresh = refresh;
         f.form.txtTimeout = timeout;
-        QVERIFY(Setup_Ok(f.t.panel, f.form));
+        QCOMPARE(f.ok(), std::optional<bool>(true));
         QTEST(f.t.view.fileCheckInterval, "interval");
         QTEST(f.t.s.FileTimeOutTicks, "ticks");
         QVERIFY(f.t.s.ServerPath.endsWith(QDir::separator()));
@@ -147,7 +160,7 @@ private Q_SLOTS:
         Fixture f(false);
         f.form.directory = f.t.s.AppDir;
         f.t.server.filesReadable = false;
-        QVERIFY(!Setup_Ok(f.t.panel, f.form));
+        QCOMPARE(f.ok(), std::optional<bool>(false));
         QVERIFY(f.t.s.ServerPath.isEmpty());
         QCOMPARE(f.t.view.status1, QStringLiteral("Destination Controlled (NC) "));
     }
@@ -201,7 +214,7 @@ private Q_SLOTS:
         QFETCH(QString, ip);
         f.form.txtIpPort = port;
         f.form.txtIP = ip;
-        QVERIFY(Setup_Ok(f.t.panel, f.form));
+        QCOMPARE(f.ok(), std::optional<bool>(true));
         QTEST(f.t.server.connects, "connects");
         QTEST(f.t.server.disconnects, "disconnects");
         QCOMPARE(f.t.s.TcpIpMode, tcpIp);
@@ -209,7 +222,7 @@ private Q_SLOTS:
             QCOMPARE(f.t.view.menuEnabled[MenuCommand::Connect], tcpIp);
         // A second OK finds nothing to change.
         const int connects = f.t.server.connects, disconnects = f.t.server.disconnects;
-        QVERIFY(Setup_Ok(f.t.panel, f.form));
+        QCOMPARE(f.ok(), std::optional<bool>(true));
         QCOMPARE(f.t.server.connects, connects);
         QCOMPARE(f.t.server.disconnects, disconnects);
     }
@@ -229,7 +242,7 @@ private Q_SLOTS:
         f.t.writeFile(QStringLiteral("lXptmap.ndf"), QByteArray(1, 1) + I16(0));
         f.t.writeFile(QStringLiteral("Status.ndf"), QByteArray(1, 1));
         Setup_DirectoryChange(f.form, dir);
-        QVERIFY(!Setup_Verify(f.t.panel, f.form));
+        QCOMPARE(f.verify(), std::optional<bool>(false));
         QVERIFY(f.form.cmdOkEnabled && f.form.cmboOutputSelectEnabled && f.form.chkStayOnTopEnabled);
         QCOMPARE(f.t.view.outputItems.size(), 3);
         QCOMPARE(f.t.view.outputItems[2], QStringLiteral("Y0002      (ch 3)"));  // names keep their padding
@@ -237,7 +250,7 @@ private Q_SLOTS:
         Setup_DirectoryChange(f.form, dir);
         QVERIFY(!f.form.cmdOkEnabled && !f.form.cmboOutputSelectEnabled && !f.form.chkStayOnTopEnabled);
 
-        QVERIFY(!Setup_Verify(f.t.panel, f.form));
+        QCOMPARE(f.verify(), std::optional<bool>(false));
         QVERIFY(Setup_DriveChange(f.t.panel, f.form, QDir::rootPath()));
         QVERIFY(!f.form.cmdOkEnabled && !f.form.cmboOutputSelectEnabled && !f.form.chkStayOnTopEnabled);
         QCOMPARE(f.form.directory, QDir::rootPath());
@@ -249,7 +262,7 @@ private Q_SLOTS:
         // A directory without a crosspoint file closes the dialog as Cancel does.
         Setup_DirectoryChange(f.form, dir);
         QFile::remove(f.t.path(QStringLiteral("lXptmap.ndf")));
-        QVERIFY(Setup_Verify(f.t.panel, f.form));
+        QCOMPARE(f.verify(), std::optional<bool>(true));
         QCOMPARE(f.form.Tag, SetupCancelTag);
     }
 
@@ -261,17 +274,17 @@ private Q_SLOTS:
         QCOMPARE(f.form.txtIP, QStringLiteral("10.0.0.1"));
         // Reopening with TCP/IP already selected runs no option click: stay-on-top stays disabled.
         f.form.Tag = SetupInitialTag;
-        Setup_Activate(f.t.panel, f.form);
+        Setup_Activate(f.t.panel, f.form, [] {});
         QVERIFY(!f.form.chkStayOnTopEnabled);
         // An activation without "Initial" changes nothing.
         f.form.txtIP = QStringLiteral("typed");
-        Setup_Activate(f.t.panel, f.form);
+        Setup_Activate(f.t.panel, f.form, [] {});
         QCOMPARE(f.form.txtIP, QStringLiteral("typed"));
 
         Fixture g(false);
         g.t.s.ServerPath = g.t.path(QStringLiteral("gone/"));
         g.form.Tag = SetupInitialTag;
-        Setup_Activate(g.t.panel, g.form);
+        Setup_Activate(g.t.panel, g.form, [] {});
         QCOMPARE(g.t.prompts.titles(), QStringList{QStringLiteral("Drive Error")});
         QVERIFY(!g.t.s.ServerPath.endsWith(u'/'));
         QCOMPARE(g.form.directory, g.t.s.ServerPath);

@@ -1,4 +1,5 @@
 #include "support/Fakes.h"
+#include "support/RunDialog.h"
 
 #include "displaylist/DisplayList.h"
 #include "displaylist/DisplayListDialog.h"
@@ -143,7 +144,7 @@ private Q_SLOTS:
             rightRows = right->topLevelItemCount();
             d.findChild<QPushButton*>(button)->click();
         });
-        QCOMPARE(d.run(QStringLiteral("tag")), QStringLiteral("tag"));
+        QCOMPARE(RunDialog(d, QStringLiteral("tag")), QStringLiteral("tag"));
         QCOMPARE(rightRows, 3);
         QTEST(t.s.DisplayList, "result");
         QCOMPARE(d.findChild<QTreeWidget*>(QStringLiteral("lvList"))->topLevelItemCount(), 0);

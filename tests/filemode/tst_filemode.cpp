@@ -103,6 +103,19 @@ struct FilePanel : TestPanel {
         for (int i = 0; i < n; ++i)
             FilePollTick(panel);
     }
+    // The one-time read, answered at once; its result, or nothing while its files are held.
+    std::optional<bool> read()
+    {
+        std::optional<bool> result;
+        ReadNetworkFiles(panel, [&result](bool ok) { result = ok; });
+        return result;
+    }
+    std::optional<VerifyResult> verify(const QString& directory, int& setupIndex)
+    {
+        std::optional<VerifyResult> result;
+        VerifyServerLocation(panel, directory, setupIndex, [&result](VerifyResult r) { result = r; });
+        return result;
+    }
 };
 
 } // namespace
@@ -177,7 +190,7 @@ private Q_SLOTS:
         FilePanel t;
         t.put(files);
 
-        QCOMPARE(ReadNetworkFiles(t.panel), message.isEmpty());
+        QCOMPARE(t.read(), std::optional<bool>(message.isEmpty()));
         QCOMPARE(t.prompts.titles(), message.isEmpty() ? QStringList() : QStringList{ReadTitle});
         if (!message.isEmpty()) {
             QCOMPARE(t.prompts.asked[0].text, message);
@@ -211,7 +224,7 @@ private Q_SLOTS:
         FilePanel t;
         t.put(Classic());
         t.s.ServerPath.clear();
-        QVERIFY(!ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(false));
         t.ticks(600);
         QVERIFY(t.prompts.asked.empty());
         QCOMPARE(t.view.status2, QStringLiteral("NF"));
@@ -238,7 +251,7 @@ private Q_SLOTS:
         Files f = Classic();
         f[file] = bytes;
         t.put(f);
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         QVERIFY(t.s.inhibitInRange(5, 2));
         QCOMPARE(t.s.inhibit(5, 2), inhibited);
         QVERIFY(!t.s.inhibit(4, 2));
@@ -265,7 +278,7 @@ private Q_SLOTS:
         QFETCH(bool, showsAll);
         FilePanel t;
         t.put(Classic(1, 7));
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         QCOMPARE(t.view.sourceItems.size(), 255);
         t.put({{QStringLiteral("Xptmap.ndf"), ClassicXpt(stamp, source)}});
         t.ticks(1);
@@ -291,7 +304,7 @@ private Q_SLOTS:
         FilePanel t;
         t.put(Classic());
         t.age(QStringLiteral("Alpha.ndf"), -100);
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         t.put({{QStringLiteral("Alpha.ndf"), ClassicAlpha(QStringLiteral("N"))}});
         t.age(QStringLiteral("Alpha.ndf"), seconds - 100);
         t.ticks(1);
@@ -314,7 +327,7 @@ private Q_SLOTS:
         Files f = Classic();
         f[QStringLiteral("Status.ndf")] = QByteArray(1, static_cast<char>(status)) + "\x01";
         t.put(f);
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         t.view.status2 = QStringLiteral("before");
         t.s.FileMissCount = 7;
         t.ticks(1);
@@ -329,7 +342,7 @@ private Q_SLOTS:
     {
         FilePanel t;
         t.put(Classic());
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         t.s.RefreshRate = 100;
         t.s.FileTimeOut = 5;
         t.s.FileTimeOutTicks = 50;
@@ -368,7 +381,7 @@ private Q_SLOTS:
     {
         FilePanel t;
         t.put(Classic());
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         QFile::remove(t.server + QStringLiteral("Xptmap.ndf"));
         t.ticks(1);
         QCOMPARE(t.s.FileMissCount, 1);
@@ -412,7 +425,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         FilePanel t;
         t.put(Classic());
-        QVERIFY(ReadNetworkFiles(t.panel));
+        QCOMPARE(t.read(), std::optional<bool>(true));
         const qint64 alphaTime = t.s.AlphaFileTime;
         t.s.OutputControlled = 9;
         QTemporaryDir other;
@@ -422,7 +435,7 @@ private Q_SLOTS:
             out.write(bytes);
         }
         int setupIndex = previous;
-        QCOMPARE(int(VerifyServerLocation(t.panel, other.path(), setupIndex)), result);
+        QCOMPARE(int(t.verify(other.path(), setupIndex).value()), result);
         QCOMPARE(t.prompts.titles(), titles);
         QCOMPARE(setupIndex, index);
         QCOMPARE(t.s.ServerPath, t.server);

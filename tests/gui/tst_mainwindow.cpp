@@ -46,7 +46,8 @@ struct WindowPanel {
     FixedClock clock;
     FakeServer server;
     RecordingLink link;
-    Panel panel{s, window, prompts, clock, server, link};
+    ManualWorker worker;
+    Panel panel{s, window, prompts, clock, server, link, worker};
 
     WindowPanel()
     {

@@ -7,6 +7,7 @@
 
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
+#include "app/QtWorker.h"
 #include "app/QtPrompts.h"
 #include "app/ServerAccess.h"
 #include "core/Startup.h"
@@ -38,7 +39,8 @@ struct Program {
     FixedClock clock;
     ServerAccess server;
     QtLink link;
-    Panel panel{s, window, prompts, clock, server, link};
+    QtWorker worker;
+    Panel panel{s, window, prompts, clock, server, link, worker};
 
     explicit Program(const QString& appDir)
     {
@@ -122,7 +124,8 @@ private Q_SLOTS:
             });
             Form_Load(first.panel);
             first.window.show();
-            QVERIFY(user.done());
+            // Start-up does not wait for the operator: the dialogs follow one another in the loop.
+            QVERIFY(WaitUntil([&user] { return user.done(); }, Bound));
             QVERIFY(first.s.TcpIpMode);
             QCOMPARE(first.s.UserName, QStringLiteral("Night Shift"));
 

@@ -6,6 +6,7 @@
 
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
+#include "app/QtWorker.h"
 #include "app/ServerAccess.h"
 #include "core/Startup.h"
 #include "protocol/TcpComm.h"
@@ -34,7 +35,8 @@ struct RealPanel {
     FixedClock clock;
     ServerAccess server;
     QtLink link;
-    Panel panel{s, window, prompts, clock, server, link};
+    QtWorker worker;
+    Panel panel{s, window, prompts, clock, server, link, worker};
 
     // TCP/IP mode against the simulator's port.
     RealPanel(quint16 port, int output)
@@ -234,28 +236,34 @@ private Q_SLOTS:
                     "[FILE]\r\nServer path=" + files.path().toLatin1() + "/\r\nRefresh Rate=100\r\nTime Out=5\r\n"
                     "[TCP/IP]\r\nIP Port=1250\r\n");
         p.window.setFileCheckEnabled(false);  // ticks are driven here
-        QVERIFY(p.box()->isEnabled());
+        // One tick, its files read by the worker and applied.
+        const auto tick = [&p] {
+            FilePollTick(p.panel);
+            QVERIFY(WaitUntil([&p] { return !p.s.FileTickPending; }, Bound));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(p.box()->isEnabled(), Bound);
         QCOMPARE(p.box()->currentText(), entry(model.sourceNames()[std::size_t(model.sourceOf(2))], model.sourceOf(2)));
-        FilePollTick(p.panel);
+        tick();
         QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("OK"));
 
         const int before = model.sourceOf(2);
         QTest::keyClick(p.box(), Qt::Key_Down);
         const QString chosen = p.box()->itemText(p.box()->currentIndex() + 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(files.path()).entryList({QStringLiteral("*.wcf")}).isEmpty(), Bound);
         server.scan();
         QVERIFY(model.sourceOf(2) != before);
         QVERIFY(QDir(files.path()).entryList({QStringLiteral("*.wcf")}).isEmpty());  // consumed
-        FilePollTick(p.panel);
+        tick();
         QCOMPARE(p.box()->currentText(), chosen);
 
         // 51 failed ticks (100 ms, 5 s) report the lost server once; the files' return ends it.
         server.beginOutage();
-        for (int tick = 0; tick < 120; ++tick)
-            FilePollTick(p.panel);
+        for (int n = 0; n < 120; ++n)
+            tick();
         QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("NF"));
         QCOMPARE(p.prompts.titles(), QStringList{QStringLiteral("Error Reading Network Files")});
         server.endOutage();
-        FilePollTick(p.panel);
+        tick();
         QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("OK"));
         QCOMPARE(p.prompts.titles().size(), 1);
     }

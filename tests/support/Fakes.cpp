@@ -1,7 +1,10 @@
 #include "support/Fakes.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 
 void RecordingView::setWindowOrder(int order)
 {
@@ -9,21 +12,77 @@ void RecordingView::setWindowOrder(int order)
     windowOrderLog << QString::number(order);
 }
 
-MsgResult ScriptedPrompts::message(const QString& text, const QString& title, MsgIcon icon, MsgButtons)
+void ScriptedPrompts::showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons,
+                                  Answered done)
 {
     asked.push_back({title, text, windowOrderNow ? windowOrderNow() : m_view.windowOrder, icon});
-    if (answers.empty())
-        return MsgResult::Ok;
-    const MsgResult r = answers.front();
-    answers.erase(answers.begin());
-    return r;
+    answerOrHold(title, [this, done = std::move(done)] {
+        MsgResult r = MsgResult::Ok;
+        if (!answers.empty()) {
+            r = answers.front();
+            answers.erase(answers.begin());
+        }
+        done(r);
+    });
 }
 
-QString ScriptedPrompts::showDialog(Dialog dialog, const QString& tag)
+void ScriptedPrompts::openDialog(Dialog dialog, const QString& tag, Closed done)
 {
-    asked.push_back({QStringLiteral("dialog:%1").arg(static_cast<int>(dialog)), tag,
-                     windowOrderNow ? windowOrderNow() : m_view.windowOrder});
-    return dialogHandler ? dialogHandler(dialog, tag) : tag;
+    const QString what = QStringLiteral("dialog:%1").arg(static_cast<int>(dialog));
+    asked.push_back({what, tag, windowOrderNow ? windowOrderNow() : m_view.windowOrder});
+    answerOrHold(what, [this, dialog, tag, done = std::move(done)] {
+        done(dialogHandler ? dialogHandler(dialog, tag) : tag);
+    });
+}
+
+void ScriptedPrompts::answerOrHold(const QString& what, std::function<void()> answer)
+{
+    if (hold)
+        m_held.push_back({what, std::move(answer)});
+    else
+        answer();
+}
+
+bool ScriptedPrompts::answerOldest()
+{
+    if (m_held.empty())
+        return false;
+    const std::function<void()> answer = std::move(m_held.front().answer);
+    m_held.erase(m_held.begin());
+    answer();
+    return true;
+}
+
+void ManualWorker::post(std::function<void()> job, std::function<void(bool)> done, int timeoutMs)
+{
+    ++posted;
+    if (!hold) {
+        job();
+        done(true);
+        return;
+    }
+    m_held.push_back({std::move(job), std::move(done), timeoutMs});
+}
+
+void ManualWorker::finishAll()
+{
+    std::vector<Held> held = std::move(m_held);
+    m_held.clear();
+    for (Held& h : held) {
+        h.job();
+        h.done(true);
+    }
+}
+
+void ManualWorker::expireAll()
+{
+    std::vector<Held> kept;
+    std::vector<Held> expired;
+    for (Held& h : m_held)
+        (h.timeoutMs > 0 ? expired : kept).push_back(std::move(h));
+    m_held = std::move(kept);
+    for (Held& h : expired)
+        h.done(false);
 }
 
 QStringList ScriptedPrompts::titles() const
@@ -72,4 +131,17 @@ QByteArray ExtAlpha(int type, int n, int m)
         return b;
     };
     return I16(type) + I16(n) + names('X', n) + I16(m) + names('Y', m);
+}
+
+bool WaitUntil(const std::function<bool()>& pred, int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    QTimer heartbeat;  // wakes the loop when nothing else does, so the deadline is seen
+    heartbeat.start(20);
+    while (!pred()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
 }

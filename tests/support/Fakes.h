@@ -56,7 +56,8 @@ public:
 };
 
 // Answers message boxes and dialogs from a script and records every one asked, with the
-// window order at that moment.
+// window order at that moment. By default each is answered inside the call; with hold set they
+// stay open (as an operator would leave them) until the test answers them.
 class ScriptedPrompts final : public Prompts {
 public:
     struct Asked {
@@ -72,8 +73,13 @@ public:
     std::function<QString(Dialog, const QString&)> dialogHandler;  // returns the closing Tag
     std::function<int()> windowOrderNow;  // the order to record, when not the view's (a real window)
 
-    MsgResult message(const QString& text, const QString& title, MsgIcon, MsgButtons) override;
-    QString showDialog(Dialog dialog, const QString& tag) override;
+    bool hold = false;
+    // Windows held open, oldest first.
+    int openCount() const { return static_cast<int>(m_held.size()); }
+    QString openTitle(int i) const { return m_held.at(static_cast<std::size_t>(i)).what; }
+    // Answers the oldest window held open (as the script says); false when none is.
+    bool answerOldest();
+
     void closeDialog(Dialog dialog) override { closed.push_back(dialog); }
     std::vector<Dialog> closed;
     bool helpViewerAvailable = true;  // what openHelp answers
@@ -82,14 +88,48 @@ public:
 
     QStringList titles() const;
 
+protected:
+    void showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,
+                     Answered done) override;
+    void openDialog(Dialog dialog, const QString& tag, Closed done) override;
+
 private:
+    struct Held {
+        QString what;
+        std::function<void()> answer;
+    };
+    void answerOrHold(const QString& what, std::function<void()> answer);
+
     RecordingView& m_view;
+    std::vector<Held> m_held;
 };
 
 class FixedClock final : public Clock {
 public:
     QDateTime time = QDateTime(QDate(2009, 10, 23), QTime(15, 45, 12));
     QDateTime now() const override { return time; }
+};
+
+// Runs each job inside the call, or with hold set keeps them (a share that stopped answering)
+// until the test finishes or times them out.
+class ManualWorker final : public Worker {
+public:
+    bool hold = false;
+    int posted = 0;
+    void post(std::function<void()> job, std::function<void(bool)> done, int timeoutMs) override;
+    int heldCount() const { return static_cast<int>(m_held.size()); }
+    // Runs the held jobs in order, each followed by its done.
+    void finishAll();
+    // The held jobs with a time-out time out: done(false), and the job never runs.
+    void expireAll();
+
+private:
+    struct Held {
+        std::function<void()> job;
+        std::function<void(bool)> done;
+        int timeoutMs;
+    };
+    std::vector<Held> m_held;
 };
 
 class FakeServer final : public Server {
@@ -105,7 +145,7 @@ public:
     void SendSalvoExecute(int salvo) override { salvos.push_back(salvo); }
     std::vector<std::pair<int, int>> takes;  // (destination, source), in order
     std::vector<int> salvos;
-    bool ReadNetworkFiles() override { ++reads; return filesReadable; }
+    void ReadNetworkFiles(std::function<void(bool)> then) override { ++reads; then(filesReadable); }
     void PollCycle() override { ++pollCycles; }
 };
 
@@ -139,6 +179,10 @@ public:
     }
 };
 
+// Runs the event loop until pred holds, waking for each event (a worker's answer, a socket's
+// bytes) rather than polling; false after ms milliseconds.
+bool WaitUntil(const std::function<bool()>& pred, int ms = 5000);
+
 // Bytes of the network data files: a 16-bit little-endian number, and an extended names file of
 // n sources "X0000".. and m destinations "Y0000".., each at its own channel.
 QByteArray I16(int v);
@@ -161,7 +205,8 @@ struct BasicTestPanel {
     FixedClock clock;
     FakeServer server;
     LinkT link;
-    Panel panel{s, view, prompts, clock, server, link};
+    ManualWorker worker;
+    Panel panel{s, view, prompts, clock, server, link, worker};
 
     BasicTestPanel() { s.AppDir = dir.path() + QDir::separator(); }
     QString path(const QString& name) const { return s.AppDir + name; }
