@@ -84,12 +84,20 @@ void SimSession::handle(const QByteArray& message)
 
     const std::uint8_t command = ByteAt(message, 0);
     if (!m_loggedIn) {
-        // Locked: a poll gets the question for the password, unless the question is still
-        // waiting for its answer (a panel whose operator is typing must not be asked twice).
-        if (command == Cmd::Poll && !m_passwordAsked)
-            askForPassword();
-        else if (command == Cmd::Password)
-            handlePassword(message);
+        // Locked: every poll is answered, the switcher reported absent, so that the link stays
+        // up while an operator types the password and no table is asked for before the login.
+        // A poll also brings the question for the password, unless it is still waiting for its
+        // answer (a panel whose operator is typing must not be asked twice).
+        switch (command) {
+        case Cmd::Poll:
+            send(singleByte(Cmd::PollAbsent));
+            if (!m_passwordAsked)
+                askForPassword();
+            break;
+        case Cmd::PollPresent: ++m_pollAnswersReceived; break;
+        case Cmd::Password: handlePassword(message); break;
+        default: break;
+        }
     } else {
         switch (command) {
         case Cmd::Poll: handlePoll(); break;

@@ -44,8 +44,9 @@ struct SessionCallbacks {
 //   the change's first field is not examined.
 // - A salvo execute carries out the salvo's changes and reports each one carried out.
 // - With a password set, the session sends the password request when it starts and answers
-//   every poll with it again until the right password arrives; until then it answers nothing
-//   else, carries out nothing and is sent no takes. A wrong password is not answered.
+//   every poll with it again until the right password arrives; until then it answers polls
+//   with "switcher absent" (0xF1) and nothing else, carries out nothing and is sent no takes.
+//   A wrong password is not answered.
 // - Messages that fail their length or checksum check are dropped silently.
 class SimSession {
 public:
