@@ -10,9 +10,14 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t signalsSeen = 0;
 
-void onSignal(int)
+// The first signal asks the event loop for the normal shut-down; a second one (shut-down is
+// already under way, or the loop does not answer) ends the process at once.
+void onSignal(int signal)
 {
+    if (signalsSeen++ > 0)
+        ::_exit(128 + signal);
     const char byte = 1;
     [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
 }
