@@ -110,8 +110,8 @@ void DisplayFirstSalvo(Panel& panel)
     PanelState& s = panel.s;
     if (!s.SalvoMode)
         return;
-    // The salvo list replaces whatever the box held, a key list included.
-    s.SalvoKeysShown = false;
+    // Over a key list the box shows the salvos, but SalvoKeysShown stays: the next choice is
+    // still taken as a key for SalvoSelected.
     s.Updating = true;
     panel.view.clearSourceBox();
     const qsizetype named = std::min<qsizetype>(std::max(s.NumSalvos, 0), s.SalvoAlphaList.size());
