@@ -98,9 +98,9 @@ void mnuSalvoMode_Click(Panel& panel)
         LeaveSalvoMode(panel);
         return;
     }
+    // A result still timed from the previous visit keeps running: when it ends, it ends this
+    // visit too and the source view returns.
     panel.s.SalvoMode = true;
-    // A result message still timed from an earlier visit must not end this one.
-    panel.view.setSalvoTimerEnabled(false);
     panel.view.setMenuCaption(MenuCommand::SalvoMode, QStringLiteral("Crosspoint &Mode"));
     DisplayFirstSalvo(panel);
 }
