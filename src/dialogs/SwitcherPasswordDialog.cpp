@@ -46,10 +46,7 @@ SwitcherPasswordDialog::SwitcherPasswordDialog(Panel& panel, QWidget* parent) : 
     connect(cmdOk, &QPushButton::clicked, this, &SwitcherPasswordDialog::ok);
     // Enter in the field does what OK does; with an empty field nothing happens.
     connect(m_txtPassword, &QLineEdit::returnPressed, this, &SwitcherPasswordDialog::ok);
-    connect(cmdCancel, &QPushButton::clicked, this, [this] {
-        SwitcherPassword_Cancel(m_panel);
-        reject();
-    });
+    connect(cmdCancel, &QPushButton::clicked, this, &SwitcherPasswordDialog::reject);
 }
 
 SwitcherPasswordDialog::~SwitcherPasswordDialog()
@@ -72,5 +69,13 @@ void SwitcherPasswordDialog::ok()
 
 void SwitcherPasswordDialog::dismiss()
 {
-    reject();
+    // Not reject(): the link has ended, there is nobody to answer.
+    QDialog::reject();
+}
+
+void SwitcherPasswordDialog::reject()
+{
+    if (isVisible())
+        SwitcherPassword_Closed(m_panel);
+    QDialog::reject();
 }
