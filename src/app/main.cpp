@@ -24,8 +24,18 @@ constexpr int WorkerShutDownWait = 1500;
 
 } // namespace
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    // The build's version, answered before any window, display or file is touched.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tova-vantrel %s\n", TOVA_VERSION);
+            return 0;
+        }
+
     QApplication app(argc, argv);
     // One look on every desktop: the panel's colours and sizes are fixed, not the platform's.
     QApplication::setStyle(QStringLiteral("Fusion"));

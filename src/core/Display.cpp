@@ -123,8 +123,8 @@ int FindComboEntry(const PanelState& s, int channel)
 }
 
 // Fills the emptied source box from positions 0 to last, leaving out the "{" names unless all
-// are wanted, and adds "- OFF -" for the systems that have it. Returns the number of named entries.
-int FillSourceBox(Panel& panel, bool all)
+// are wanted, and adds "- OFF -" for the systems that have it.
+void FillSourceBox(Panel& panel, bool all)
 {
     PanelState& s = panel.s;
     QStringList entries;
@@ -141,7 +141,6 @@ int FillSourceBox(Panel& panel, bool all)
         s.OffListIndex = s.NumInputs + 1;
     }
     panel.view.addSourceItems(entries);
-    return named;
 }
 
 // The controlled destination does not exist: the operator is told and, behind the login, chooses
@@ -208,13 +207,15 @@ void RebuildView(Panel& panel)
 
     const Rebuilding rebuilding(panel);
     view.clearSourceBox();
-    const int shown = FillSourceBox(panel, false);
+    FillSourceBox(panel, false);
     s.ListShowsAll = false;
 
-    // The current source is hidden: offer every source, the hidden ones with their "{", so that it
-    // can be shown. The OFF source is never among the named entries and needs no full list.
+    // The current source's index lies past the box's entries ("- OFF -" counts as one): offer
+    // every source, the hidden ones with their "{", so that it can be shown. The OFF source is
+    // never among the named entries and needs no full list. A hidden current source whose index
+    // is that of "- OFF -" keeps the limited list, with "- OFF -" selected.
     const bool currentIsOff = HasOffSource(s) && s.CurrentSource == s.NumInputs - 1;
-    if (s.SourceListIndex >= shown && !currentIsOff) {
+    if (s.SourceListIndex >= view.sourceCount() && !currentIsOff) {
         view.clearSourceBox();
         FillSourceBox(panel, true);
         s.ListShowsAll = true;

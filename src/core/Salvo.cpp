@@ -98,9 +98,9 @@ void mnuSalvoMode_Click(Panel& panel)
         LeaveSalvoMode(panel);
         return;
     }
+    // A result still timed from the previous visit keeps running: when it ends, it ends this
+    // visit too and the source view returns.
     panel.s.SalvoMode = true;
-    // A result message still timed from an earlier visit must not end this one.
-    panel.view.setSalvoTimerEnabled(false);
     panel.view.setMenuCaption(MenuCommand::SalvoMode, QStringLiteral("Crosspoint &Mode"));
     DisplayFirstSalvo(panel);
 }
@@ -110,8 +110,8 @@ void DisplayFirstSalvo(Panel& panel)
     PanelState& s = panel.s;
     if (!s.SalvoMode)
         return;
-    // The salvo list replaces whatever the box held, a key list included.
-    s.SalvoKeysShown = false;
+    // Over a key list the box shows the salvos, but SalvoKeysShown stays: the next choice is
+    // still taken as a key for SalvoSelected.
     s.Updating = true;
     panel.view.clearSourceBox();
     const qsizetype named = std::min<qsizetype>(std::max(s.NumSalvos, 0), s.SalvoAlphaList.size());

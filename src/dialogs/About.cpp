@@ -3,10 +3,6 @@
 #include "core/ServerFiles.h"
 #include "state/Panel.h"
 
-#ifndef TOVA_VERSION
-#error "TOVA_VERSION must be defined by the build"
-#endif
-
 namespace {
 
 // "Output 5 - (STUDIO A)": the controlled destination, numbered from 1.
@@ -25,7 +21,8 @@ AboutTexts About_Activate(const Panel& panel)
     const PanelState& s = panel.s;
     const QString notSpecified = QStringLiteral("Not Specified");
     AboutTexts t;
-    t.versionInfo = QStringLiteral("Tova Vantrel\rVersion " TOVA_VERSION);
+    // The product's release line; the build's own version is printed by --version.
+    t.versionInfo = QStringLiteral("Tova Vantrel\rVersion 3.18 - 10/23/2009");
     bool configured;
     if (s.TcpIpMode) {
         configured = s.IpAddress != QLatin1String("0.0.0.0");

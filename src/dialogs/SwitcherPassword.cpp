@@ -22,6 +22,12 @@ void SwitcherPassword_Cancel(Panel& panel)
     SendPassword(panel, QString());
 }
 
+void SwitcherPassword_Closed(Panel& panel)
+{
+    if (!panel.s.ShutDownDone)
+        SwitcherPassword_Cancel(panel);
+}
+
 void SwitcherPassword_Unload(Panel& panel)
 {
     panel.s.SwitcherPasswordShown = false;

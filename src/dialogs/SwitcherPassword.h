@@ -16,5 +16,9 @@ bool SwitcherPassword_Ok(Panel& panel, const QString& typed);
 // Cancel: answers the request with an empty password.
 void SwitcherPassword_Cancel(Panel& panel);
 
+// The operator closed the prompt (Cancel, Escape, the window's close button): the server waits
+// for an answer, so it gets Cancel's. Windows closed by the shut-down answer nothing.
+void SwitcherPassword_Closed(Panel& panel);
+
 // The prompt has closed, whichever way.
 void SwitcherPassword_Unload(Panel& panel);

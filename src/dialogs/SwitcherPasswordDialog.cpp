@@ -50,10 +50,7 @@ SwitcherPasswordDialog::SwitcherPasswordDialog(Panel& panel, QWidget* parent) : 
         SwitcherPassword_Unload(m_panel);
         deleteLater();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] {
-        SwitcherPassword_Cancel(m_panel);
-        reject();
-    });
+    connect(cmdCancel, &QPushButton::clicked, this, &SwitcherPasswordDialog::reject);
 }
 
 
@@ -72,5 +69,13 @@ void SwitcherPasswordDialog::ok()
 
 void SwitcherPasswordDialog::dismiss()
 {
-    reject();
+    // Not reject(): the link has ended, there is nobody to answer.
+    QDialog::reject();
+}
+
+void SwitcherPasswordDialog::reject()
+{
+    if (isVisible())
+        SwitcherPassword_Closed(m_panel);
+    QDialog::reject();
 }

@@ -17,6 +17,9 @@ public:
     // Closes the prompt without answering (the link has ended).
     void dismiss();
 
+    // Cancel, Escape and the window's close button: the operator's answer is the empty password.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -568,19 +568,17 @@ void ReceiveSalvoEvents(Panel& panel, const QByteArray& message)
     else
         s.SalvoAlphaList.assign(1, QStringLiteral("No Salvos"));
 
-    // Records are walked by their event counts; the events themselves are not read. A record that
-    // runs past the checksum ends the walk quietly: the keys stored so far stay, and the salvos'
-    // bit stays set so that they are asked for again.
+    // Records are walked by their event counts; the events themselves are skipped unread, so the
+    // last record's may run past the end. A key is never taken from the checksum and the end
+    // byte: a record whose key does not lie before them ends the walk quietly, the keys stored so
+    // far stay, and the salvos' bit stays set so that they are asked for again.
     const qsizetype dataEnd = message.size() - 2;
     qsizetype p = 6;
     for (int i = 0; i < salvos; ++i) {
-        if (p + 4 > dataEnd)
-            return;
-        const qsizetype next = p + 4 + 13 * qsizetype(Int14At(message, p + 2));
-        if (next > dataEnd)
+        if (p + 2 > dataEnd)
             return;
         s.SalvoKeys[static_cast<std::size_t>(i)] = Int14At(message, p);
-        p = next;
+        p += 4 + 13 * qsizetype(Int14At(message, p + 2));
     }
     s.PendingTables &= ~Tables::Salvos;
 }

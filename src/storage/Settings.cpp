@@ -153,7 +153,8 @@ bool needsWrite(const Entry& e, const QByteArray& stored)
     case Entry::Number:
         return rounded(leadingNumber(stored)) != e.number;
     case Entry::OutputNumber:
-        return rounded(leadingNumber(stored) - 1) != e.number;
+        // Not rounded: "3.6" reads as destination 4 but is not its text, so it is rewritten "4".
+        return leadingNumber(stored) - 1 != e.number;
     }
     return true;
 }
@@ -162,7 +163,7 @@ bool outputReadsBack(const PanelState& s)
 {
     IniFile ini;
     return IniFile::load(settingsPath(s), ini)
-        && rounded(leadingNumber(ini.value("CONFIG", "Output")) - 1) == s.OutputControlled;
+        && leadingNumber(ini.value("CONFIG", "Output")) - 1 == s.OutputControlled;
 }
 
 } // namespace

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +70,28 @@ private Q_SLOTS:
         QVERIFY2(written.contains("Poll Rate=1\r\n"), written.constData());
         QVERIFY2(written.contains("Refresh Rate=1\r\n"), written.constData());
         QCOMPARE(QFile(dir.filePath(QStringLiteral("DisplayList.dat"))).size(), 4 + 256);
+    }
+
+    // --version prints the build's version and ends before any window or file is touched (a
+    // platform that cannot exist would abort the program otherwise). The help page names it too.
+    void printsVersion()
+    {
+        QTemporaryDir dir;
+        const QString exe = dir.filePath(QStringLiteral("tova-vantrel"));
+        QVERIFY(QFile::copy(QStringLiteral(TOVA_EXECUTABLE), exe));
+        QProcess panel;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        panel.setProcessEnvironment(env);
+        panel.start(exe, {QStringLiteral("--version")});
+        QVERIFY(panel.waitForFinished(20000));
+        QCOMPARE(panel.exitCode(), 0);
+        QCOMPARE(panel.readAllStandardOutput(), QByteArray("tova-vantrel " TOVA_VERSION "\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("tova-vantrel")});
+
+        QFile help(QFileInfo(QStringLiteral(TOVA_EXECUTABLE)).dir().filePath(QStringLiteral("help/index.html")));
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        QVERIFY(help.readAll().contains("Tova Vantrel " TOVA_VERSION));
     }
 };
 

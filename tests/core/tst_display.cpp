@@ -94,9 +94,12 @@ private Q_SLOTS:
         QTest::newRow("1301: OFF current, limited list") << 1301 << none << "0111" << -1 << true << 3
                                                          << list("Aux   (ch 3)|Tape   (ch 2)|OFF") << 2 << false;
         QTest::newRow("1351: OFF current, nothing hidden") << 1351 << none << "1111" << -1 << true << 3 << all + list("OFF") << 3 << false;
-        // The hidden current source sorts to the index that "- OFF -" has in the limited list.
-        QTest::newRow("1301: current hidden, full list") << 1301 << none << "0111" << -1 << true << 0
-                                                         << list("Aux   (ch 3)|Tape   (ch 2)|{ic   (ch 1)|OFF") << 2 << true;
+        // The hidden current source sorts to the index that "- OFF -" has in the limited list:
+        // that index is in the box, so the limited list stays, with "- OFF -" selected.
+        QTest::newRow("1301: current hidden at OFF's index") << 1301 << none << "0111" << -1 << true << 0
+                                                             << list("Aux   (ch 3)|Tape   (ch 2)|OFF") << 2 << false;
+        QTest::newRow("1351: current hidden past OFF's index, full list") << 1351 << none << "1001" << -1 << true << 2
+                                                                         << list("Mic   (ch 1)|{ape   (ch 2)|{ux   (ch 3)|OFF") << 2 << true;
         // Hidden names keep 8 characters, so these two become equal; the exchange sort reverses them.
         QTest::newRow("equal hidden names, not stable") << 0 << list("Mic 1 left|MIC 1 level|Tape") << "010" << -1 << true << 2
                                                         << list("Tape   (ch 2)|{IC 1 le   (ch 1)|{ic 1 le   (ch 3)") << 2 << true;

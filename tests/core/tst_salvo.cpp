@@ -1,6 +1,7 @@
 #include "support/Fakes.h"
 
 #include "core/Salvo.h"
+#include "core/Take.h"
 
 #include <QTest>
 
@@ -118,12 +119,21 @@ private Q_SLOTS:
         QVERIFY(!t.s.SalvoMode && !t.view.salvoTimerEnabled);
         QCOMPARE(t.view.status1, QStringLiteral("Destination: Studio [005]"));  // nothing rebuilt
 
-        // Back in salvo mode within the second: the old result must not end the new visit.
+        // Back in salvo mode within the second: the result's timer still runs, and when it fires
+        // it ends the new visit too. The next choice is then a take, never the salvo again.
+        t.s.TcpIpMode = true;  // tables not yet loaded: a take sends nothing
         mnuSalvoMode_Click(t.panel);
         SalvoChoice(t.panel, 1);
         mnuSalvoMode_Click(t.panel);
         mnuSalvoMode_Click(t.panel);
-        QVERIFY(t.s.SalvoMode && !t.view.salvoTimerEnabled);
+        QVERIFY(t.s.SalvoMode && t.view.salvoTimerEnabled);
+        QCOMPARE(t.view.sourceItems, Names);
+        if (t.view.salvoTimerEnabled)
+            tmrSalvoMsg_Timer(t.panel);
+        QVERIFY(!t.s.SalvoMode && !t.view.salvoTimerEnabled);
+        QCOMPARE(t.view.menuCaption[MenuCommand::SalvoMode], QStringLiteral("Salvo &Mode"));
+        cmboSourceSelect_Click(t.panel, 1, Names[1]);
+        QCOMPARE(t.executed(), (QList<int>{0, 0}));
     }
 
     // Tables from the network that disagree: logged, nothing run, never a crash.
@@ -156,19 +166,19 @@ private Q_SLOTS:
     }
 
     // A keyed salvo's name cannot be shown: logged, yet its keys work. Salvo names arriving
-    // while keys are listed bring back the salvo list, and its choices.
+    // while keys are listed show the salvo list, but a choice still stands for a key.
     void keyListAndItsSalvo()
     {
-        SalvoPanel t;
+        SalvoPanel t(Names, {0, 2, 300});
         t.s.SalvoPosition.clear();
         SalvoChoice(t.panel, 2);
         QVERIFY(t.loggedOnly(QStringLiteral("Error Displaying Salvo Key")));
         QCOMPARE(t.view.status1, QStringLiteral("Salvo Mode"));
         DisplayFirstSalvo(t.panel);
         QCOMPARE(t.view.sourceItems, Names);
-        SalvoChoice(t.panel, 2);
-        SalvoChoice(t.panel, 0);
+        SalvoChoice(t.panel, 1);  // the second entry: key value 2
         QCOMPARE(t.executed(), QList<int>{1});
+        QCOMPARE(t.view.sourceText, QStringLiteral("Executed"));
     }
 };
 

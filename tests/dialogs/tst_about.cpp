@@ -62,7 +62,7 @@ private Q_SLOTS:
         QTEST((QStringList{a.serverLocation, a.outputControlled, a.rate, a.timeout}), "shown");
     }
 
-    // The window shows the version on two lines and the current settings each time it opens.
+    // The window shows the name and release line on two lines and the current settings each time it opens.
     void window()
     {
         AboutDialog dialog(t->panel);
@@ -79,7 +79,7 @@ private Q_SLOTS:
         };
         QTimer::singleShot(0, &dialog, readAndQuit);
         QCOMPARE(RunDialog(dialog, QStringLiteral("x")), QStringLiteral("x"));
-        const QString version = QStringLiteral("Tova Vantrel\nVersion " TOVA_VERSION);
+        const QString version = u"Tova Vantrel\nVersion 3.18 - 10/23/2009"_s;
         const QString none = u"Not Specified"_s;
         QCOMPARE(seen, (QStringList{version, none, none, u"100 Milliseconds"_s, u"50 Seconds"_s}));
         QVERIFY(!dialog.isVisible());

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -55,6 +56,11 @@ private Q_SLOTS:
                             << QList<QByteArray>{QByteArray("\x80\x00\x02" "ab" "\x45\xff", 7)} << false;
         QTest::newRow("Enter sends once") << QStringLiteral("ab") << "enter"
                                           << QList<QByteArray>{QByteArray("\x80\x00\x02" "ab" "\x45\xff", 7)} << false;
+        // The server waits for an answer: the operator closing the prompt any way cancels it.
+        QTest::newRow("Escape") << QStringLiteral("ab") << "escape" << QList<QByteArray>{EmptyPassword} << false;
+        QTest::newRow("window's close button") << QStringLiteral("ab") << "windowClose" << QList<QByteArray>{EmptyPassword} << false;
+        // The shut-down closing every window is no answer of the operator.
+        QTest::newRow("closed at shut-down") << QStringLiteral("ab") << "shutDown" << QList<QByteArray>{} << false;
     }
     void answers()
     {
@@ -63,8 +69,13 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, sent);
         QFETCH(bool, stillOpen);
         QTest::keyClicks(field(), typed);
+        t->s.ShutDownDone = action == QLatin1String("shutDown");
         if (action == QLatin1String("enter"))
             QTest::keyClick(field(), Qt::Key_Return);
+        else if (action == QLatin1String("escape"))
+            QTest::keyClick(field(), Qt::Key_Escape);
+        else if (action == QLatin1String("windowClose") || action == QLatin1String("shutDown"))
+            dialog->windowHandle()->close();
         else
             dialog->findChild<QPushButton*>(action)->click();
         QCOMPARE(t->link.sent, sent);

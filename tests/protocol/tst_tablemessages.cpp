@@ -705,8 +705,13 @@ private Q_SLOTS:
         QTest::newRow("none: 8 bytes") << bytes({0xEB, 0, 0, 0, 0, 0, 0, 0xFF}) << 0 << Ints{9} << true;
         QTest::newRow("two, second at 36") << two << 2 << Ints{5, 300} << true;
         QTest::newRow("bytes after the records") << withExtra(two, 3) << 2 << Ints{5, 300} << true;
+        // Events are skipped unread: the last record's may run past the end of the message.
+        QTest::newRow("event count cut short") << withoutLast(two, 1) << 2 << Ints{5, 300} << true;
+        QTest::newRow("last events past the end")
+            << withoutLast(salvoEventsMessage(2, {{5, 2}, {300, 1}}), 13) << 2 << Ints{5, 300} << true;
+        // A key is never read from the checksum and the end byte: the salvos are asked for again.
         QTest::newRow("record past the end") << salvoEventsMessage(2, {{5, 2}}) << 2 << Ints{5, 0} << false;
-        QTest::newRow("events past the end") << withoutLast(two, 1) << 2 << Ints{5, 0} << false;
+        QTest::newRow("key cut short") << withoutLast(two, 3) << 2 << Ints{5, 0} << false;
         QTest::newRow("count beyond the records") << salvoEventsMessage(16383, {{5, 0}}) << 16383 << Ints{5, 0} << false;
         QTest::newRow("wrong checksum") << badChecksum(two) << 1 << Ints{9} << false;
     }
