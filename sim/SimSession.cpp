@@ -202,7 +202,8 @@ void SimSession::reportTake(const Crosspoint& change, int field)
 
 void SimSession::sendPoll()
 {
-    if (m_loggedIn && !m_closing)
+    // Also while locked: the panel answers polls whether or not it has logged in.
+    if (!m_closing)
         send(singleByte(Cmd::Poll));
 }
 

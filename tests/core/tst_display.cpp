@@ -211,6 +211,22 @@ private Q_SLOTS:
         QCOMPARE(t.s.OutputControlled, rebuilt ? 4 : asked.isEmpty() ? controlled : 0);
     }
 
+    // While the message is open the tables keep arriving: no second message, and the destination
+    // changes only once it has been answered.
+    void invalidDestinationAsksOnce()
+    {
+        Router t;
+        t.s.OutputControlled = 300;
+        t.prompts.hold = true;
+        UpdateAlphaData(t.panel);
+        UpdateAlphaData(t.panel);
+        QCOMPARE(t.prompts.titles(), list("Channel Error"));
+        QCOMPARE(t.s.OutputControlled, 300);
+        QVERIFY(t.prompts.answerOldest());
+        QCOMPARE(t.s.OutputControlled, 0);
+        QCOMPARE(t.prompts.titles(), list("Channel Error|dialog:0"));
+    }
+
     // The server sends no inhibits for sources beyond its map (the panel's own OFF source).
     void sourcesBeyondTheInhibitMapAreOffered()
     {

@@ -57,6 +57,23 @@ private Q_SLOTS:
         QCOMPARE(t->server.connects + t->server.reads, 0);
     }
 
+    // Start-up waits for no one: each window opens once the one before it has been answered, and a
+    // shut-down in between (a signal during the login) ends the chain: no setup dialog follows.
+    void startUpFollowsTheAnswers()
+    {
+        t->prompts.hold = true;
+        Form_Load(t->panel);
+        QCOMPARE(t->prompts.titles(), QStringList{QStringLiteral("Configuration Error")});
+        QVERIFY(t->prompts.answerOldest());
+        QCOMPARE(t->prompts.titles().last(), dialogName(Dialog::Login));
+        QCOMPARE(t->view.windowOrder, NotTopMost);
+        Unload_Program(t->panel);
+        QVERIFY(t->prompts.answerOldest());
+        QCOMPARE(t->prompts.asked.size(), 2u);
+        QCOMPARE(t->view.windowOrder, NotTopMost);
+        QCOMPARE(t->view.closeAllCount, 1);
+    }
+
     // "Stay On Top" is not consulted when the configuration is missing: the window ends topmost.
     void notConfiguredEndsTopMostWhateverSetupStores()
     {

@@ -78,6 +78,24 @@ private Q_SLOTS:
         QVERIFY(!t.s.Updating);
     }
 
+    // On a share that stopped answering a command file is not written in time: the take fails
+    // (one box while it is open, however often the operator tries) and is never written later.
+    void commandFileTimesOut()
+    {
+        TakePanel t(1351);
+        t.worker.hold = true;
+        t.prompts.hold = true;
+        cmboSourceSelect_Click(t.panel, 1, QStringLiteral("Source"));
+        cmboSourceSelect_Click(t.panel, 0, QStringLiteral("Source"));
+        QVERIFY(t.prompts.asked.empty());
+        QCOMPARE(t.view.sourceIndex, 2);
+        t.worker.expireAll();
+        QCOMPARE(t.prompts.titles(), QStringList{QStringLiteral("Command Error")});
+        QCOMPARE(t.prompts.asked[0].text, SendFailed);
+        t.worker.finishAll();
+        QVERIFY(!QFile::exists(t.path(QStringLiteral("xpt00002.wcf"))));
+    }
+
     void clicks_data()
     {
         QTest::addColumn<bool>("tcp");

@@ -376,6 +376,35 @@ private Q_SLOTS:
         QVERIFY(!t.s.FileErrorShown);
     }
 
+    // A share that stopped answering: the tick's files stay out, and each tick that finds them so
+    // counts as a tick without the files, so "NF" and the box come after the time-out as for
+    // missing files. The box does not stop the ticks; files that come back are applied.
+    void filesStillOutCountAsMisses()
+    {
+        FilePanel t;
+        t.put(Classic());
+        QCOMPARE(t.read(), std::optional<bool>(true));
+        t.s.FileTimeOutTicks = 3;
+        t.worker.hold = true;
+        t.prompts.hold = true;
+        t.view.status2.clear();
+        t.ticks(4);
+        QCOMPARE(t.view.status2, QString());
+        t.ticks(1);
+        QCOMPARE(t.worker.heldCount(), 1);  // one read out at a time
+        QCOMPARE(t.view.status2, QStringLiteral("NF"));
+        QCOMPARE(t.prompts.titles(), QStringList{QStringLiteral("Error Reading Network Files")});
+
+        t.put({{QStringLiteral("Xptmap.ndf"), ClassicXpt(9, 12)}});
+        t.worker.finishAll();
+        QCOMPARE(t.view.status2, QStringLiteral("OK"));
+        QCOMPARE(t.s.FileMissCount, 0);
+        QCOMPARE(t.s.CurrentSource, 12);
+        QCOMPARE(t.prompts.openCount(), 1);  // the box is still open
+        t.ticks(1);
+        QCOMPARE(t.worker.heldCount(), 1);
+    }
+
     // A failed map step ends the tick before the status file is looked at.
     void missAtCrosspointStep()
     {

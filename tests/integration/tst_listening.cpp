@@ -1,0 +1,221 @@
+// The panel never stops listening: with a box or a prompt left open by the operator, and on a
+// server share that stopped answering, the link, the poll and the window go on. The real program's
+// parts (window, prompts, socket link, file worker, timers) against the simulator.
+
+#include "support/Fakes.h"
+#include "support/HungShare.h"
+
+#include "FileServer.h"
+#include "SimServer.h"
+#include "app/MainWindow.h"
+#include "app/QtLink.h"
+#include "app/QtPrompts.h"
+#include "app/QtWorker.h"
+#include "app/ServerAccess.h"
+#include "core/Startup.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+constexpr int Bound = 5000;  // ms, for every wait on the network or the worker
+
+// The panel exactly as main() builds it, started from the given settings file.
+struct LivePanel {
+    QTemporaryDir dir;
+    PanelState s;
+    MainWindow window;
+    QtPrompts prompts{&window, *window.outputSelect()};
+    FixedClock clock;
+    ServerAccess server;
+    QtLink link;
+    QtWorker worker;
+    Panel panel{s, window, prompts, clock, server, link, worker};
+
+    explicit LivePanel(const QByteArray& settings)
+    {
+        s.AppDir = dir.path() + QDir::separator();
+        WriteTestFile(s.AppDir + QStringLiteral("zebntpnl.ini"), settings);
+        window.setPanel(&panel);
+        server.setPanel(&panel);
+        prompts.setPanel(&panel);
+        link.setPanel(&panel);
+        Form_Load(panel);
+        window.show();
+    }
+    ~LivePanel()
+    {
+        Unload_Program(panel);
+        worker.shutDown(Bound);
+    }
+
+    QComboBox* box() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
+    QString status(int n) const
+    {
+        return window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel%1").arg(n))->text();
+    }
+};
+
+QByteArray FileModeSettings(const QString& serverPath)
+{
+    return "[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n[FILE]\r\nServer path="
+        + serverPath.toLatin1() + "\r\nRefresh Rate=100\r\nTime Out=1\r\n[TCP/IP]\r\nIP Port=1250\r\n";
+}
+
+// The top-level window of that name that is showing, or null.
+QWidget* Showing(const QString& objectName)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == objectName)
+            return w;
+    return nullptr;
+}
+
+// The message box with that title that is showing, or null.
+QMessageBox* BoxShowing(const QString& title)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->windowTitle() == title)
+            return box;
+    return nullptr;
+}
+
+// The longest stretch (ms) in which the event loop did not run, over the next ms milliseconds: a
+// window that repaints and answers its menus has no stretch of more than a few milliseconds.
+qint64 LongestStall(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    beat.start(5);
+    QTest::qWait(ms);
+    return std::max(longest, clock.elapsed() - last);
+}
+
+RouterConfig SmallRouter()
+{
+    RouterConfig c;
+    c.sources = 12;
+    c.destinations = 6;
+    c.systemType = 1351;
+    return c;
+}
+
+} // namespace
+
+class TestListening final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The "Enter Password" prompt stays open far longer than the link's time-out: the panel keeps
+    // reading, answers the server's polls and does not time out; the password then logs it in.
+    void passwordPromptKeepsTheLink()
+    {
+        SessionOptions options;
+        options.password = "abc";
+        SimServer sim(SmallRouter(), options);
+        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
+        sim.setPanelPollInterval(100);
+        LivePanel p("[CONFIG]\r\nOutput=2\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n[TCP/IP]\r\nIP Port="
+                    + QByteArray::number(sim.serverPort()) + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=1\r\n");
+        QVERIFY(WaitUntil([] { return Showing(QStringLiteral("frmSwitcherPassword")) != nullptr; }, Bound));
+        const int answered = sim.sessions().front()->pollAnswersReceived();
+
+        // Time Out 1 at 1 s a tick: a panel that stopped reading drops the link after 3 s.
+        QTest::qWait(4500);
+        QVERIFY(p.s.Connected);
+        QCOMPARE(sim.connectionCount(), 1);
+        QVERIFY2(sim.sessions().front()->pollAnswersReceived() > answered + 20,
+                 "the server's polls went unanswered while the prompt was open");
+        QWidget* prompt = Showing(QStringLiteral("frmSwitcherPassword"));
+        QVERIFY(prompt);
+
+        prompt->findChild<QLineEdit*>(QStringLiteral("txtPassword"))->setText(QStringLiteral("abc"));
+        prompt->findChild<QPushButton*>(QStringLiteral("CmdOk"))->click();
+        QVERIFY(WaitUntil([&p] { return p.s.PanelPopulated; }, Bound));
+        QCOMPARE(p.box()->count(), 12);
+    }
+
+    // The lost-server box is left open; the server comes back with a new route meanwhile: the
+    // poll goes on underneath and shows "OK" and the new source at once.
+    void lostServerBoxKeepsPolling()
+    {
+        QTemporaryDir files;
+        RouterModel model(SmallRouter());
+        FileServerOptions options;
+        options.directory = files.path();
+        FileServer server(model, options);
+        QVERIFY(server.start());
+        LivePanel p(FileModeSettings(files.path() + u'/'));
+        QVERIFY(WaitUntil([&p] { return p.box()->isEnabled() && p.status(2) == u"OK"; }, Bound));
+
+        server.beginOutage();
+        QVERIFY(WaitUntil([] { return BoxShowing(QStringLiteral("Error Reading Network Files")); }, Bound));
+        QCOMPARE(p.status(2), QStringLiteral("NF"));
+
+        QVERIFY(model.route(7, 2) == RouterModel::RouteResult::Done);
+        server.crosspointsChanged();
+        server.endOutage();
+        QElapsedTimer back;
+        back.start();
+        QVERIFY(WaitUntil([&p] { return p.status(2) == u"OK" && p.box()->currentText().startsWith(u"SRC 08"); }, Bound));
+        QVERIFY2(back.elapsed() < 1000, qPrintable(QStringLiteral("took %1 ms").arg(back.elapsed())));
+        QVERIFY(BoxShowing(QStringLiteral("Error Reading Network Files")));  // still open
+    }
+
+    // The server share stops answering: the window stays live, the outage is reported after the
+    // time-out, a take fails after its own time-out, and Exit works at once.
+    void hungShareLeavesTheWindowLive()
+    {
+#ifndef HANGFS_EXECUTABLE
+        QSKIP("built without libfuse3: no hung share to test with");
+#else
+        QTemporaryDir files;
+        RouterModel model(SmallRouter());
+        FileServerOptions options;
+        options.directory = files.path();
+        FileServer server(model, options);
+        QVERIFY(server.start());
+        HungShare share;
+        QString why;
+        QVERIFY2(share.mount(files.path(), &why), qPrintable(why));
+
+        LivePanel p(FileModeSettings(share.path()));
+        QVERIFY(WaitUntil([&p] { return p.box()->isEnabled() && p.status(2) == u"OK"; }, Bound));
+
+        share.hang();
+        QVERIFY2(LongestStall(1500) < 250, "the event loop stalled on the hung share");
+        QVERIFY(WaitUntil([] { return BoxShowing(QStringLiteral("Error Reading Network Files")); }, Bound));
+        QCOMPARE(p.status(2), QStringLiteral("NF"));
+        BoxShowing(QStringLiteral("Error Reading Network Files"))->button(QMessageBox::Ok)->click();
+
+        // A take's command file cannot be written: the take fails after its time-out.
+        QTest::keyClick(p.box(), Qt::Key_Down);
+        QVERIFY(WaitUntil([] { return BoxShowing(QStringLiteral("Command Error")); }, Bound));
+        QVERIFY(BoxShowing(QStringLiteral("Command Error"))->text().contains(u"Error Sending Crosspoint Command To Server!"));
+
+        QElapsedTimer exit;
+        exit.start();
+        Unload_Program(p.panel);
+        QVERIFY(!p.worker.shutDown(100));  // still blocked on the share, and not waited for
+        QVERIFY2(exit.elapsed() < 1000, qPrintable(QStringLiteral("shut-down took %1 ms").arg(exit.elapsed())));
+        QVERIFY(QFile::exists(p.s.AppDir + QStringLiteral("zebntpnl.ini")));
+        share.resume();
+#endif
+    }
+};
+
+QTEST_MAIN(TestListening)
+#include "tst_listening.moc"
