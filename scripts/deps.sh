@@ -1,6 +1,6 @@
 # Sourced by the other scripts: installs the Debian packages the build and the tests need,
 # only when one is missing.
-TOVA_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev xvfb xauth"
+TOVA_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev xvfb xauth pkg-config fuse3 libfuse3-dev"
 
 tova_install_deps() {
   local missing=()
