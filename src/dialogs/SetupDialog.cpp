@@ -17,7 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStorageInfo>
+#include <QFile>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -41,6 +41,43 @@ QLineEdit* TextBox(const QString& text, const char* name, QWidget* parent)
     auto* box = Named(new QLineEdit(text, parent), name);
     box->setMinimumWidth(120);
     return box;
+}
+
+// The mounted volumes from the kernel's table, without asking any of them anything: a share
+// that stopped answering must not hold the window. Kernel pseudo file systems are left out.
+QStringList MountPoints()
+{
+    QStringList points{QStringLiteral("/")};
+    QFile table(QStringLiteral("/proc/self/mounts"));
+    if (!table.open(QIODevice::ReadOnly))
+        return points;
+    const QByteArrayList networkTypes{"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "fuse", "fuseblk"};
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QByteArrayList fields = line.split(' ');
+        if (fields.size() < 3)
+            continue;
+        const QByteArray& type = fields[2];
+        if (!fields[0].startsWith('/') && !networkTypes.contains(type) && !type.startsWith("fuse."))
+            continue;
+        // Blanks and the like in a mount point are written as octal escapes ("\040").
+        QByteArray point = fields[1];
+        for (qsizetype i = point.indexOf('\\'); i >= 0 && i + 3 < point.size(); i = point.indexOf('\\', i + 1))
+            point.replace(i, 4, QByteArray(1, static_cast<char>(point.mid(i + 1, 3).toInt(nullptr, 8))));
+        const QString path = QString::fromLocal8Bit(point);
+        if (!points.contains(path))
+            points << path;
+    }
+    return points;
+}
+
+// The volume a path lies on: the longest mount point that contains it.
+QString VolumeOf(const QString& path)
+{
+    QString best = QStringLiteral("/");
+    for (const QString& point : MountPoints())
+        if ((path == point || path.startsWith(point.endsWith(u'/') ? point : point + u'/')) && point.size() > best.size())
+            best = point;
+    return best;
 }
 
 // Which field a text box stands for, for the key filter.
@@ -317,17 +354,15 @@ void SetupDialog::verify()
 void SetupDialog::fillDrives()
 {
     m_drvDrive->clear();
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && m_drvDrive->findData(volume.rootPath()) < 0)
-            m_drvDrive->addItem(volume.rootPath(), volume.rootPath());
-    }
+    for (const QString& point : MountPoints())
+        m_drvDrive->addItem(point, point);
     if (m_drvDrive->findData(QDir::rootPath()) < 0)
         m_drvDrive->insertItem(0, QDir::rootPath(), QDir::rootPath());
 }
 
 void SetupDialog::showDriveOf(const QString& path)
 {
-    const QString root = QStorageInfo(path).rootPath();
+    const QString root = VolumeOf(path);
     int index = m_drvDrive->findData(root);
     if (index < 0) {
         m_drvDrive->addItem(root, root);
@@ -341,7 +376,7 @@ void SetupDialog::showDirectory(const QString& path)
     const bool wasRendering = m_rendering;
     m_rendering = true;
     showDriveOf(path);
-    const QModelIndex root = m_dirModel->index(QStorageInfo(path).rootPath());
+    const QModelIndex root = m_dirModel->index(VolumeOf(path));
     m_dirDirectory->setRootIndex(root);
     const QModelIndex current = m_dirModel->index(path);
     m_dirDirectory->setCurrentIndex(current);
