@@ -109,13 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.OutputControlled = (mode >> 4) & 7;
     s.HideInhibits = mode & 8;
 
-    ReadNetworkFiles(f.panel);
+    ReadNetworkFiles(f.panel, [](bool) {});
     // Make the next tick re-read every file, whatever its time.
     s.XptMapStamp ^= 0x55;
     s.AlphaFileTime = s.InhibitFileTime = s.StatusFileTime = 0;
     FilePollTick(f.panel);
     FilePollTick(f.panel);
     int setupIndex = mode >> 5;
-    VerifyServerLocation(f.panel, dir.path(), setupIndex);
+    VerifyServerLocation(f.panel, dir.path(), setupIndex, [](VerifyResult) {});
     return 0;
 }
