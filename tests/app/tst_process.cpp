@@ -3,8 +3,8 @@
 
 #include "support/Fakes.h"
 #include "support/HungShare.h"
+#include "support/SimFiles.h"
 
-#include "FileServer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -157,15 +157,11 @@ private Q_SLOTS:
         QSKIP("built without libfuse3: no hung share to test with");
 #else
         QFETCH(bool, twice);
-        QTemporaryDir files;
-        RouterModel model;
-        FileServerOptions options;
-        options.directory = files.path();
-        FileServer server(model, options);
-        QVERIFY(server.start());
+        SimFiles files;
+        QVERIFY(files.start());
         HungShare share;
         QString why;
-        QVERIFY2(share.mount(files.path(), &why), qPrintable(why));
+        QVERIFY2(share.mount(files.dir.path(), &why), qPrintable(why));
 
         PanelProcess panel(FileModeSettings(share.path()));
         QVERIFY(panel.start());

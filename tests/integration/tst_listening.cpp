@@ -4,8 +4,8 @@
 
 #include "support/Fakes.h"
 #include "support/HungShare.h"
+#include "support/SimFiles.h"
 
-#include "FileServer.h"
 #include "SimServer.h"
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
@@ -152,22 +152,18 @@ private Q_SLOTS:
     // poll goes on underneath and shows "OK" and the new source at once.
     void lostServerBoxKeepsPolling()
     {
-        QTemporaryDir files;
-        RouterModel model(SmallRouter());
-        FileServerOptions options;
-        options.directory = files.path();
-        FileServer server(model, options);
-        QVERIFY(server.start());
-        LivePanel p(FileModeSettings(files.path() + u'/'));
+        SimFiles files(SmallRouter());
+        QVERIFY(files.start());
+        LivePanel p(FileModeSettings(files.path()));
         QVERIFY(WaitUntil([&p] { return p.box()->isEnabled() && p.status(2) == u"OK"; }, Bound));
 
-        server.beginOutage();
+        files.server.beginOutage();
         QVERIFY(WaitUntil([] { return BoxShowing(QStringLiteral("Error Reading Network Files")); }, Bound));
         QCOMPARE(p.status(2), QStringLiteral("NF"));
 
-        QVERIFY(model.route(7, 2) == RouterModel::RouteResult::Done);
-        server.crosspointsChanged();
-        server.endOutage();
+        QVERIFY(files.model.route(7, 2) == RouterModel::RouteResult::Done);
+        files.server.crosspointsChanged();
+        files.server.endOutage();
         QElapsedTimer back;
         back.start();
         QVERIFY(WaitUntil([&p] { return p.status(2) == u"OK" && p.box()->currentText().startsWith(u"SRC 08"); }, Bound));
@@ -182,15 +178,11 @@ private Q_SLOTS:
 #ifndef HANGFS_EXECUTABLE
         QSKIP("built without libfuse3: no hung share to test with");
 #else
-        QTemporaryDir files;
-        RouterModel model(SmallRouter());
-        FileServerOptions options;
-        options.directory = files.path();
-        FileServer server(model, options);
-        QVERIFY(server.start());
+        SimFiles files(SmallRouter());
+        QVERIFY(files.start());
         HungShare share;
         QString why;
-        QVERIFY2(share.mount(files.path(), &why), qPrintable(why));
+        QVERIFY2(share.mount(files.dir.path(), &why), qPrintable(why));
 
         LivePanel p(FileModeSettings(share.path()));
         QVERIFY(WaitUntil([&p] { return p.box()->isEnabled() && p.status(2) == u"OK"; }, Bound));
