@@ -32,6 +32,9 @@ struct Settings {
     int outageAfter = 0;  // seconds; 0: no outage
     int outageFor = 0;
     FileServer::Outage outageKind = FileServer::Outage::Removed;
+    // Names given on the command line: 0-based channel and name.
+    std::vector<std::pair<int, QByteArray>> sourceNames;
+    std::vector<std::pair<int, QByteArray>> destinationNames;
 };
 
 class OptionError {
@@ -132,6 +135,18 @@ Settings settingsFrom(const QCommandLineParser& p)
                               RouterModel::MaxNameLength);
     for (const QString& text : p.values(QStringLiteral("inhibit")))
         r.inhibits.push_back(inhibit(text));
+    // "N:TEXT", 1-based; the channel must exist.
+    const auto names = [&p](const char* option, int count, std::vector<std::pair<int, QByteArray>>& out) {
+        for (const QString& text : p.values(QLatin1String(option))) {
+            const qsizetype colon = text.indexOf(u':');
+            const QString what = QStringLiteral("the channel of --%1").arg(QLatin1String(option));
+            if (colon < 1 || colon == text.size() - 1)
+                throw OptionError(QStringLiteral("--%1 wants N:NAME, not \"%2\"").arg(QLatin1String(option), text));
+            out.emplace_back(number(text.left(colon), what, 1, count) - 1, text.mid(colon + 1).toLatin1());
+        }
+    };
+    names("source-name", r.sources, s.sourceNames);
+    names("destination-name", r.destinations, s.destinationNames);
     for (const QString& text : p.values(QStringLiteral("salvo")))
         r.salvos.push_back(salvo(text, r));
     if (const QString problem = r.check(); !problem.isEmpty())
@@ -225,6 +240,12 @@ void addOptions(QCommandLineParser& p)
          QStringLiteral("Inhibit source SRC on destination DST (1-based; repeatable). Changes to an "
                         "inhibited crosspoint are refused."),
          QStringLiteral("SRC:DST")},
+        {QStringLiteral("source-name"), QStringLiteral("Name source N (1-based; repeatable) instead of SRC N."),
+         QStringLiteral("N:NAME")},
+        {QStringLiteral("destination-name"),
+         QStringLiteral("Name destination N (1-based; repeatable) instead of DST N. Names longer than "
+                        "--name-length are cut."),
+         QStringLiteral("N:NAME")},
         {QStringLiteral("salvo"),
          QStringLiteral("Add a salvo (repeatable): its name, its key value (0 = no key; the panel "
                         "matches 1 to 255) and its changes, 1-based; SRC may be OFF. "
@@ -306,6 +327,10 @@ int main(int argc, char* argv[])
     }
 
     SimServer server(settings->router, settings->session);
+    for (const auto& [channel, name] : settings->sourceNames)
+        server.model().setSourceName(channel, name);
+    for (const auto& [channel, name] : settings->destinationNames)
+        server.model().setDestinationName(channel, name);
     if (settings->verbose) {
         server.setTrace([](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
         QObject::connect(&server, &SimServer::connectionOpened, [] { std::fprintf(stderr, "connection opened\n"); });

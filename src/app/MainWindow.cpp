@@ -4,6 +4,7 @@
 #include "core/Salvo.h"
 #include "core/Startup.h"
 #include "core/Take.h"
+#include "dialogs/WindowWidth.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
 
@@ -23,12 +24,14 @@
 
 namespace {
 
-// Sizes from the panel's classic layout in twips (15 twips to a pixel at 96 dpi).
+// Sizes from the panel's classic layout in twips (15 twips to a pixel at 96 dpi): the least the
+// window may be. It grows to what its texts need in the font in use.
 constexpr int twips(int t) { return t / 15; }
-constexpr int ClientWidth = twips(2640);
+constexpr int MinimumClientWidth = twips(2640);
 constexpr int SourceBoxLeft = twips(120);
 constexpr int SourceBoxTop = twips(120);
-constexpr int SourceBoxWidth = twips(2415);
+// The longest destination name the status bar shows whole, in characters.
+constexpr int ReadableNameLength = 16;
 constexpr int StatusPanelGap = 2;
 constexpr int StatusTextIndent = 3;
 constexpr qreal SourceBoxPointSize = 9.75;
@@ -71,7 +74,26 @@ public:
     }
 };
 
+// Status panel 2: "OK", "NC" or "NF" whole, with the panel's frame and indent.
+int StatePanelWidth(const QFontMetrics& metrics)
+{
+    return metrics.horizontalAdvance(QStringLiteral("NF")) + 2 * (StatusTextIndent + 2) + metrics.averageCharWidth();
+}
+
 } // namespace
+
+// The client width: status panel 1 shows "Destination: " + a name of ReadableNameLength characters
+// + " [nnn]" (and the longest of its other texts) whole beside panel 2, and the caption fits the
+// title bar; never less than the classic width.
+int MainWindow::ReadableClientWidth() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    int panel1 = metrics.horizontalAdvance(QStringLiteral("Destination:  [000]"))
+        + ReadableNameLength * WidestCharacter(metrics);
+    panel1 = std::max(panel1, metrics.horizontalAdvance(QStringLiteral("Destination Controlled (NC) ")));
+    const int bar = panel1 + 2 * (StatusTextIndent + 2) + StatusPanelGap + StatePanelWidth(metrics) + StatusPanelGap;
+    return std::max({MinimumClientWidth, bar, TitleBarWidth(*this)});
+}
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
@@ -108,7 +130,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     // A classic drop-down: the list opens below the box, a screenful at most.
     m_cmboSourceSelect->setStyle(new DropDownListStyle(m_cmboSourceSelect));
     m_cmboSourceSelect->setMaxVisibleItems(20);
-    m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, SourceBoxWidth,
+    const int clientWidth = ReadableClientWidth();
+    m_cmboSourceSelect->setGeometry(SourceBoxLeft, SourceBoxTop, clientWidth - 2 * SourceBoxLeft,
                                     m_cmboSourceSelect->sizeHint().height());
     // activated comes only from the operator (mouse, arrow keys, typing a name), never from code.
     connect(m_cmboSourceSelect, &QComboBox::activated, this, [this](int index) {
@@ -118,7 +141,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     // The box is the window's one control: it takes the keyboard for the window.
     setFocusProxy(m_cmboSourceSelect);
     // The status bar's own top spacing separates the box from the panels below it.
-    central->setFixedSize(ClientWidth, SourceBoxTop + m_cmboSourceSelect->height());
+    central->setFixedSize(clientWidth, SourceBoxTop + m_cmboSourceSelect->height());
     setCentralWidget(central);
 
     // Two sunken panels side by side, the destination taking the width the connection state leaves.
@@ -135,7 +158,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_statusPanel2 = makePanel(QStringLiteral("StatusBar1Panel2"), QStringLiteral("NF"),
                                QStringLiteral("Server Network Connection Status"));
     m_statusPanel2->setAlignment(Qt::AlignCenter);
-    m_statusPanel2->setFixedWidth(m_statusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("WWW")));
+    m_statusPanel2->setFixedWidth(StatePanelWidth(m_statusPanel2->fontMetrics()));
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);

@@ -60,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    int ReadableClientWidth() const;
     void buildMenus();
     QAction* addCommand(QMenu* menu, MenuCommand command, const char* objectName, const QString& caption);
 

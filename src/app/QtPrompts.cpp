@@ -5,12 +5,14 @@
 #include "dialogs/PasswordDialog.h"
 #include "dialogs/SetupDialog.h"
 #include "dialogs/SwitcherPasswordDialog.h"
+#include "dialogs/WindowWidth.h"
 #include "displaylist/DisplayListDialog.h"
 #include "state/Panel.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -64,6 +66,16 @@ void QtPrompts::showMessage(const QString& text, const QString& title, MsgIcon i
                                 over ? over : m_owner);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
+    // Wide enough for its longest line and its title: a box never breaks one of its lines in two.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const QFontMetrics metrics = box->fontMetrics();
+        int widest = 0;
+        for (const QString& line : box->text().split(u'\n'))
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const int width = std::max(widest + 8 * metrics.height(), TitleBarWidth(*box));
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     QObject::connect(box, &QMessageBox::finished, box, [box, done = std::move(done)](int) {
         // Escape or the window's close button give no button: the box's escape answer stands.
         done(ResultOf(box->standardButton(box->clickedButton())));

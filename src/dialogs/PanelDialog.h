@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/WindowWidth.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -23,6 +25,7 @@ public:
     {
         setTag(tag);
         m_closed = std::move(closed);
+        setMinimumWidth(std::max(minimumWidth(), TitleBarWidth(*this)));
         show();
         raise();
         activateWindow();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QWidget>
+
+// The width a window needs for its title to be read whole under a usual window manager: the title
+// in a bold font a little larger than the window's own, beside room for the window's icon and
+// three buttons.
+inline int TitleBarWidth(const QWidget& window)
+{
+    QFont font = window.font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.15);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(window.windowTitle()) + 5 * metrics.height() + 24;
+}
+
+// The widest letter or digit of a font: a name of n such characters is as wide as any name of n
+// letters and digits can be.
+inline int WidestCharacter(const QFontMetrics& metrics)
+{
+    int widest = 0;
+    for (const QChar c : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"))
+        widest = std::max(widest, metrics.horizontalAdvance(c));
+    return widest;
+}
