@@ -131,6 +131,7 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     m_dirModel->setRootPath(QDir::rootPath());
     m_dirDirectory->setModel(m_dirModel);
+    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, &SetupDialog::directoryListed);
     for (int column = 1; column < m_dirModel->columnCount(); ++column)
         m_dirDirectory->hideColumn(column);
     m_dirDirectory->setHeaderHidden(true);
@@ -380,8 +381,20 @@ void SetupDialog::showDirectory(const QString& path)
     m_dirDirectory->setRootIndex(root);
     const QModelIndex current = m_dirModel->index(path);
     m_dirDirectory->setCurrentIndex(current);
-    m_dirDirectory->scrollTo(current);
+    // The model lists directories as it gets to them: open every directory above this one, and
+    // scroll to it again each time one of them has been listed, until it stands where it shows.
+    for (QModelIndex above = current.parent(); above.isValid() && above != root; above = above.parent())
+        m_dirDirectory->expand(above);
+    m_shownDirectory = path;
+    m_dirDirectory->scrollTo(current, QAbstractItemView::PositionAtCenter);
     m_rendering = wasRendering;
+}
+
+void SetupDialog::directoryListed(const QString& listed)
+{
+    if (m_shownDirectory.isEmpty() || !(m_shownDirectory == listed || m_shownDirectory.startsWith(listed)))
+        return;
+    m_dirDirectory->scrollTo(m_dirModel->index(m_shownDirectory), QAbstractItemView::PositionAtCenter);
 }
 
 void SetupDialog::driveActivated(int index)

@@ -42,6 +42,7 @@ private:
     void driveActivated(int index);
     void directoryClicked(const QString& path);
     void showDirectory(const QString& path);
+    void directoryListed(const QString& listed);
     void showDriveOf(const QString& path);
     void fillDrives();
 
@@ -49,6 +50,7 @@ private:
     OutputSelect& m_destinations;
     SetupForm m_form;
     bool m_rendering = false;
+    QString m_shownDirectory;  // the directory the tree is to show, once it has been listed
 
     QRadioButton* m_optFile = nullptr;
     QRadioButton* m_optTCPIP = nullptr;

@@ -387,8 +387,13 @@ private Q_SLOTS:
         dialog.findChild<QPushButton*>(QStringLiteral("cmdVerifyServer"))->click();
         QVERIFY(ok->isEnabled());
         QVERIFY(dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"))->isEnabled());
+        // The tree opens at the configured directory, selected and scrolled into view.
         auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("dirDirectory"));
         auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        QCOMPARE(model->filePath(tree->currentIndex()) + u'/', t.s.AppDir);
+        QVERIFY(WaitUntil([tree] {
+            return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center());
+        }));
         tree->setCurrentIndex(model->index(t.path(QStringLiteral("sub"))));
         QVERIFY(!ok->isEnabled());
         QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"))->isEnabled());
