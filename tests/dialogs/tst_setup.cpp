@@ -372,12 +372,15 @@ private Q_SLOTS:
     {
         TestPanel t;
         InitVariables(t.s, t.view);
-        t.s.ServerPath = t.s.AppDir;
-        t.writeFile(QStringLiteral("lAlpha.ndf"), ExtAlpha(0, 4, 3));
-        t.writeFile(QStringLiteral("lInhbt.ndf"), QByteArray(16, '0'));
-        t.writeFile(QStringLiteral("lXptmap.ndf"), QByteArray(3, 1));
-        t.writeFile(QStringLiteral("Status.ndf"), QByteArray(1, 1));
-        QDir(t.s.AppDir).mkdir(QStringLiteral("sub"));
+        // The server directory comes after sixty others: out of sight unless the tree scrolls.
+        for (int i = 0; i < 60; ++i)
+            QDir(t.s.AppDir).mkdir(QStringLiteral("a%1").arg(i, 2, 10, QLatin1Char('0')));
+        QDir(t.s.AppDir).mkpath(QStringLiteral("z-server/sub"));
+        t.s.ServerPath = t.path(QStringLiteral("z-server/"));
+        t.writeFile(QStringLiteral("z-server/lAlpha.ndf"), ExtAlpha(0, 4, 3));
+        t.writeFile(QStringLiteral("z-server/lInhbt.ndf"), QByteArray(16, '0'));
+        t.writeFile(QStringLiteral("z-server/lXptmap.ndf"), QByteArray(3, 1));
+        t.writeFile(QStringLiteral("z-server/Status.ndf"), QByteArray(1, 1));
         OutputSelect destinations;
         SetupDialog dialog(t.panel, destinations);
         dialog.setTag(SetupInitialTag);
@@ -390,11 +393,13 @@ private Q_SLOTS:
         // The tree opens at the configured directory, selected and scrolled into view.
         auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("dirDirectory"));
         auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-        QCOMPARE(model->filePath(tree->currentIndex()) + u'/', t.s.AppDir);
+        QCOMPARE(model->filePath(tree->currentIndex()) + u'/', t.s.ServerPath);
+        const QModelIndex home = model->index(t.dir.path());
+        QVERIFY(WaitUntil([model, home] { return model->rowCount(home) == 61; }));  // listed
         QVERIFY(WaitUntil([tree] {
             return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center());
         }));
-        tree->setCurrentIndex(model->index(t.path(QStringLiteral("sub"))));
+        tree->setCurrentIndex(model->index(t.path(QStringLiteral("z-server/sub"))));
         QVERIFY(!ok->isEnabled());
         QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"))->isEnabled());
     }
