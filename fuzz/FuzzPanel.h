@@ -76,6 +76,8 @@ public:
         written += bytes.size();
         return true;
     }
+    void scheduleReconnect(int) override {}
+    void cancelReconnect() override {}
     qint64 written = 0;
 };
 

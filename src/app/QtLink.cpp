@@ -20,8 +20,19 @@ QtLink::QtLink(QObject* parent) : QObject(parent)
     m_retake.setSingleShot(true);
     m_retake.setInterval(1);
     connect(&m_retake, &QTimer::timeout, this, &QtLink::take);
+    m_reconnect.setSingleShot(true);
+    connect(&m_reconnect, &QTimer::timeout, this, [this] {
+        if (m_panel)
+            scktServer_ReconnectDue(*m_panel);
+    });
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &QtLink::onError);
     connect(&m_socket, &QTcpSocket::disconnected, this, &QtLink::onDisconnected);
+}
+
+QtLink::~QtLink()
+{
+    QObject::disconnect(&m_socket, nullptr, this, nullptr);
+    m_socket.abort();
 }
 
 bool QtLink::connectToHost(const QString& address, int port)
@@ -56,6 +67,10 @@ bool QtLink::write(const QByteArray& bytes)
     // QTcpSocket keeps what the kernel does not take yet and sends it in order.
     return m_socket.write(bytes) == bytes.size();
 }
+
+void QtLink::scheduleReconnect(int milliseconds) { m_reconnect.start(milliseconds); }
+
+void QtLink::cancelReconnect() { m_reconnect.stop(); }
 
 void QtLink::take()
 {

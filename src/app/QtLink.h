@@ -13,6 +13,8 @@ class QtLink final : public QObject, public Link {
     Q_OBJECT
 public:
     explicit QtLink(QObject* parent = nullptr);
+    // The socket goes without raising an event: its timers are gone by then.
+    ~QtLink() override;
 
     // The panel whose events this link raises; set once before the first connect.
     void setPanel(Panel* panel) { m_panel = panel; }
@@ -21,6 +23,8 @@ public:
     void close() override;
     bool isConnected() const override;
     bool write(const QByteArray& bytes) override;
+    void scheduleReconnect(int milliseconds) override;
+    void cancelReconnect() override;
 
 private:
     static constexpr qint64 ReadStep = 64 * 1024;
@@ -31,6 +35,7 @@ private:
 
     QTcpSocket m_socket;
     QTimer m_retake;  // asks again while the panel does not want more bytes
+    QTimer m_reconnect;  // the delay of an automatic reconnect
     Panel* m_panel = nullptr;
     bool m_connecting = false;  // a connect was started and has not yet succeeded or failed
     bool m_closing = false;     // our own close: no event

@@ -8,6 +8,8 @@
 #include "state/Panel.h"
 #include "storage/ErrorLog.h"
 
+#include <algorithm>
+
 namespace {
 
 // The buffer starts a framed message whose end has not arrived yet: nothing to decode.
@@ -35,6 +37,33 @@ void closePasswordPrompt(Panel& panel)
         panel.prompts.closeDialog(Dialog::ServerPassword);
 }
 
+// The link was lost (closed by the peer, or silent past the time-out): with "Auto Reconnect" the
+// panel connects again by itself after a delay that doubles with each attempt, up to 30 s, until
+// it is connected or the operator disconnects.
+void ReconnectLater(Panel& panel)
+{
+    PanelState& s = panel.s;
+    if (!s.AutoReconnect || !s.TcpIpMode)
+        return;
+    panel.link.scheduleReconnect(s.ReconnectDelay);
+    s.ReconnectDelay = std::min(s.ReconnectDelay * 2, MaxReconnectDelay);
+}
+
+void StartConnect(Panel& panel, bool automatic)
+{
+    PanelState& s = panel.s;
+    panel.link.cancelReconnect();
+    if (s.IpAddress.isEmpty() || s.IpAddress == QStringLiteral("0.0.0.0"))
+        return;
+    s.ReconnectAttempt = automatic;
+    if (!panel.link.connectToHost(s.IpAddress, s.IpPort)) {
+        panel.link.close();
+        if (!automatic)
+            showConnectFailure(panel);
+        ReconnectLater(panel);
+    }
+}
+
 // Puts the panel into the "no connection" state after the link has gone.
 void resetLinkState(Panel& panel)
 {
@@ -51,17 +80,14 @@ void resetLinkState(Panel& panel)
 
 void ConnectSocket(Panel& panel)
 {
-    const QString& address = panel.s.IpAddress;
-    if (address.isEmpty() || address == QStringLiteral("0.0.0.0"))
-        return;
-    if (!panel.link.connectToHost(address, panel.s.IpPort)) {
-        panel.link.close();
-        showConnectFailure(panel);
-    }
+    StartConnect(panel, false);
 }
 
 void DisconnectSocket(Panel& panel)
 {
+    // Disconnecting ends automatic reconnects too; a lost link starts them afresh.
+    panel.link.cancelReconnect();
+    panel.s.ReconnectDelay = FirstReconnectDelay;
     // The state also counts: a link that died without an event must still be reset here.
     if (panel.link.isConnected() || panel.s.Connected)
         resetLinkState(panel);
@@ -119,12 +145,17 @@ void scktServer_Connect(Panel& panel)
     s.PollMissCount = 0;
     s.RequestRetryTicks = 0;
     s.RxBuffer.clear();
+    s.ReconnectDelay = FirstReconnectDelay;
+    s.ReconnectAttempt = false;
 }
 
 void scktServer_ConnectFailed(Panel& panel)
 {
     panel.link.close();
-    showConnectFailure(panel);
+    // An attempt of the panel's own is retried without a word: nobody asked for it.
+    if (!panel.s.ReconnectAttempt)
+        showConnectFailure(panel);
+    ReconnectLater(panel);
 }
 
 void scktServer_Close(Panel& panel)
@@ -133,6 +164,14 @@ void scktServer_Close(Panel& panel)
     resetLinkState(panel);
     panel.s.RxBuffer.clear();
     closePasswordPrompt(panel);
+    ReconnectLater(panel);
+}
+
+void scktServer_ReconnectDue(Panel& panel)
+{
+    const PanelState& s = panel.s;
+    if (s.AutoReconnect && s.TcpIpMode && !s.Connected)
+        StartConnect(panel, true);
 }
 
 void scktServer_DataArrival(Panel& panel, const QByteArray& bytes)
@@ -199,8 +238,11 @@ void PollTick(Panel& panel)
     }
 
     if (s.PollMissCount > s.IpTimeOut) {
+        const bool wasConnected = s.Connected;
         DisconnectSocket(panel);
         s.PollMissCount = 0;
+        if (wasConnected)
+            ReconnectLater(panel);
         return;
     }
     ++s.PollMissCount;

@@ -27,6 +27,11 @@ bool WantsMoreBytes(const PanelState& s);
 // Table requests still unanswered are repeated after this many poll ticks.
 inline constexpr int RequestRetryLimit = 25;
 
+// With "Auto Reconnect", a lost link is connected again after these delays, doubling each time.
+inline constexpr int FirstReconnectDelay = 1000;  // ms
+inline constexpr int MaxReconnectDelay = 30000;   // ms
+
+// The operator's (or start-up's, or the setup dialog's) connect.
 void ConnectSocket(Panel& panel);
 void DisconnectSocket(Panel& panel);
 void SendToSwitcher(Panel& panel, const QByteArray& message);
@@ -37,6 +42,8 @@ void scktServer_Connect(Panel& panel);
 void scktServer_ConnectFailed(Panel& panel);  // a started connect attempt failed
 void scktServer_Close(Panel& panel);          // the peer closed the connection
 void scktServer_DataArrival(Panel& panel, const QByteArray& bytes);
+// The delay of an automatic reconnect has run out.
+void scktServer_ReconnectDue(Panel& panel);
 
 // tmrDecode tick: one message out of RxBuffer, or the timer stops when it is empty.
 void tmrDecode_Timer(Panel& panel);

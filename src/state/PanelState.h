@@ -120,6 +120,7 @@ struct PanelState {
     int PollRate = 1;        // s, 1..3600
     int IpTimeOut = 30;      // unanswered poll ticks
     QString IpPassword;
+    bool AutoReconnect = false;  // connect again by itself after the link was lost ("Auto Reconnect")
     QString UserName;
     QString UserPassword;
     QString AppDir;          // program directory, with a trailing separator
@@ -134,6 +135,8 @@ struct PanelState {
     bool SystemReady = false;
     bool SwitcherPasswordShown = false;
     bool PanelPopulated = false;
+    int ReconnectDelay = 1000;       // ms before the next automatic connect
+    bool ReconnectAttempt = false;   // the connect under way was started by the panel itself
 
     // File mode.
     int XptMapStamp = 0;

@@ -137,6 +137,9 @@ public:
     // Queues the whole message; it reaches the peer whole, once and in order. False when the
     // socket refused it.
     virtual bool write(const QByteArray& bytes) = 0;
+    // After the delay, once, raises scktServer_ReconnectDue; a new call replaces a pending one.
+    virtual void scheduleReconnect(int milliseconds) = 0;
+    virtual void cancelReconnect() = 0;
 };
 
 // Work that may block on the outside world for minutes (a network share that stopped answering)

@@ -128,6 +128,7 @@ void readKeys(Panel& panel, const IniFile& ini)
         panel.view.setFileCheckInterval(s.PollRate * 1000);
     s.IpTimeOut = r.limited("TCP/IP", "Time Out", 3600);
     s.IpPassword = r.password("TCP/IP", "IP Password");
+    s.AutoReconnect = r.text("TCP/IP", "Auto Reconnect") == "Yes";
 
     s.UserName = r.string("SECURITY", "User Name");
     s.UserPassword = r.password("SECURITY", "Password");
@@ -140,7 +141,8 @@ struct Entry {
     const char* section;
     const char* key;
     QByteArray value;
-    enum Compare { Text, Number, OutputNumber } compare;
+    // OptionalText: a key of our own that an absent key means as "No"; it is not added for "No".
+    enum Compare { Text, Number, OutputNumber, OptionalText } compare;
     int number = 0;
     bool encodable = true;  // false for a password that cannot be stored
 };
@@ -150,6 +152,8 @@ bool needsWrite(const Entry& e, const QByteArray& stored)
     switch (e.compare) {
     case Entry::Text:
         return stored != e.value;
+    case Entry::OptionalText:
+        return stored != e.value && !(stored.isEmpty() && e.value == "No");
     case Entry::Number:
         return rounded(leadingNumber(stored)) != e.number;
     case Entry::OutputNumber:
@@ -310,6 +314,7 @@ bool WriteSettings(Panel& panel)
         {"TCP/IP", "Poll Rate", QByteArray::number(s.PollRate), Entry::Number, s.PollRate},
         {"TCP/IP", "Time Out", QByteArray::number(s.IpTimeOut), Entry::Number, s.IpTimeOut},
         {"TCP/IP", "IP Password", ipPassword.value_or(QByteArray()), Entry::Text, 0, ipPassword.has_value()},
+        {"TCP/IP", "Auto Reconnect", yesNo(s.AutoReconnect), Entry::OptionalText},
         {"SECURITY", "User Name", latin1(s.UserName), Entry::Text},
         {"SECURITY", "Password", userPassword.value_or(QByteArray()), Entry::Text, 0, userPassword.has_value()},
     };

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
 
 namespace {
@@ -146,6 +147,46 @@ private Q_SLOTS:
         prompt->findChild<QPushButton*>(QStringLiteral("CmdOk"))->click();
         QVERIFY(WaitUntil([&p] { return p.s.PanelPopulated; }, Bound));
         QCOMPARE(p.box()->count(), 12);
+    }
+
+    // "Auto Reconnect=Yes": a link the server closes is connected again by itself, and a server
+    // that was not there at start-up is connected once it is; "No" leaves the link down.
+    void autoReconnect_data()
+    {
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<bool>("serverLate");  // not listening at start-up; else it closes the link
+        QTest::newRow("Yes, server closes the link") << QByteArray("Yes") << false;
+        QTest::newRow("Yes, server starts late") << QByteArray("Yes") << true;
+        QTest::newRow("absent, server closes the link") << QByteArray() << false;
+    }
+    void autoReconnect()
+    {
+        QFETCH(QByteArray, setting);
+        QFETCH(bool, serverLate);
+        SessionOptions options;
+        options.closeAfter = serverLate ? 0 : 10;
+        SimServer sim(SmallRouter(), options);
+        QTcpServer reserve;  // a free port, closed again while the server is late
+        QVERIFY(reserve.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = reserve.serverPort();
+        reserve.close();
+        if (!serverLate)
+            QVERIFY(sim.listen(QHostAddress::LocalHost, port));
+        sim.setPanelPollInterval(50);
+        LivePanel p("[CONFIG]\r\nOutput=2\r\nTCP/IP Mode=Yes\r\nStay On Top=No\r\n[TCP/IP]\r\nIP Port="
+                    + QByteArray::number(port) + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n"
+                    + (setting.isEmpty() ? QByteArray() : "Auto Reconnect=" + setting + "\r\n"));
+        int opened = 0;
+        connect(&sim, &SimServer::connectionOpened, this, [&opened] { ++opened; });
+        if (serverLate) {
+            QTest::qWait(1500);
+            QVERIFY(sim.listen(QHostAddress::LocalHost, port));
+        }
+        const bool on = setting == "Yes";
+        const bool again = WaitUntil([&opened, serverLate] { return opened >= (serverLate ? 1 : 2); }, on ? 8000 : 3000);
+        QCOMPARE(again, on);
+        if (!on)
+            QCOMPARE(p.status(1), QStringLiteral("Not Connected"));
     }
 
     // The lost-server box is left open; the server comes back with a new route meanwhile: the

@@ -172,6 +172,55 @@ private Q_SLOTS:
         QVERIFY(t.link.sent.isEmpty());
     }
 
+    // "Auto Reconnect": a lost link is connected again after 1, 2, 4 ... up to 30 s, silently,
+    // until connected (the delays start again) or the operator disconnects; off, nothing happens.
+    void autoReconnect_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("byTimeOut");  // the link went silent instead of being closed
+        QTest::newRow("on, peer closes") << true << false;
+        QTest::newRow("on, poll time-out") << true << true;
+        QTest::newRow("off") << false << false;
+    }
+    void autoReconnect()
+    {
+        QFETCH(bool, on);
+        QFETCH(bool, byTimeOut);
+        LinkPanel t;
+        t.s.AutoReconnect = on;
+        t.populate();
+        const auto lose = [&t, byTimeOut] {
+            t.link.connected = false;
+            if (byTimeOut) {
+                t.s.PollMissCount = t.s.IpTimeOut + 1;
+                PollTick(t.panel);
+            } else {
+                scktServer_Close(t.panel);
+            }
+        };
+        lose();
+        if (!on) {
+            scktServer_ReconnectDue(t.panel);
+            QVERIFY(t.link.reconnects.empty());
+            QCOMPARE(t.link.connectCalls, 1);
+            return;
+        }
+        for (int attempt = 0; attempt < 6; ++attempt) {
+            scktServer_ReconnectDue(t.panel);
+            scktServer_ConnectFailed(t.panel);
+        }
+        QVERIFY(t.prompts.asked.empty());  // nobody asked for these connects
+        QCOMPARE(t.link.reconnects, (std::vector<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000}));
+        QCOMPARE(t.link.connectCalls, 1 + 6);
+        scktServer_ReconnectDue(t.panel);
+        t.link.connected = true;
+        scktServer_Connect(t.panel);
+        lose();
+        QCOMPARE(t.link.reconnects.back(), 1000);  // connected: the delays start again
+        DisconnectSocket(t.panel);  // the operator
+        QVERIFY(!t.link.reconnectPending);
+    }
+
     void sendWhileNotConnected()
     {
         // Only the socket is closed (and an open prompt); the state is left to the link events.

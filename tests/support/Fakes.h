@@ -177,6 +177,10 @@ public:
         sent << bytes;
         return true;
     }
+    std::vector<int> reconnects;  // every automatic reconnect's delay, in order
+    bool reconnectPending = false;
+    void scheduleReconnect(int ms) override { reconnects.push_back(ms); reconnectPending = true; }
+    void cancelReconnect() override { reconnectPending = false; }
 };
 
 // Runs the event loop until pred holds, waking for each event (a worker's answer, a socket's
