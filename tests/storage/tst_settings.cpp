@@ -273,6 +273,10 @@ private Q_SLOTS:
         QTest::newRow("Output 3.6 controls 4") << QByteArray("CONFIG") << QByteArray("Output") << QByteArray("3.6") << QByteArray("4");
         QTest::newRow("Refresh Rate 250.2") << QByteArray("FILE") << QByteArray("Refresh Rate") << QByteArray("250.2") << QByteArray("250.2");
         QTest::newRow("Poll Rate 2.5 reads 2") << QByteArray("TCP/IP") << QByteArray("Poll Rate") << QByteArray("2.5") << QByteArray("2.5");
+        // A key of the panel's own: absent means "No" and is not added; only "Yes" turns it on.
+        QTest::newRow("Auto Reconnect absent") << QByteArray("TCP/IP") << QByteArray("Auto Reconnect") << QByteArray() << QByteArray();
+        QTest::newRow("Auto Reconnect Yes") << QByteArray("TCP/IP") << QByteArray("Auto Reconnect") << QByteArray("Yes") << QByteArray("Yes");
+        QTest::newRow("Auto Reconnect yes is No") << QByteArray("TCP/IP") << QByteArray("Auto Reconnect") << QByteArray("yes") << QByteArray("No");
     }
     void numericKeysCompareByValue()
     {
