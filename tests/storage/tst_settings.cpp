@@ -1,5 +1,6 @@
 #include "support/Fakes.h"
 
+#include "storage/DisplayListFile.h"
 #include "storage/IniFile.h"
 #include "storage/Settings.h"
 
@@ -9,6 +10,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -340,6 +343,105 @@ private Q_SLOTS:
         QStringList expected = others + QStringList{Ini, QStringLiteral("DisplayList.dat")};
         expected.sort();
         QCOMPARE(QDir(t->dir.path()).entryList(QDir::Files, QDir::Name), expected);
+    }
+
+    // Settings and display list files that are symbolic links: each write replaces the link's
+    // target (a new file renamed over it, so a new inode) and leaves the link as it was.
+    void symbolicLinksStayLinks_data()
+    {
+        QTest::addColumn<QString>("linkText");  // "@" stands for the test directory
+        QTest::addColumn<bool>("hop");          // the link points to a second link first
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("relative, other directory") << QStringLiteral("store/real") << false << true;
+        QTest::newRow("absolute") << QStringLiteral("@/store/real") << false << true;
+        QTest::newRow("through a second link") << QStringLiteral("hop") << true << true;
+        QTest::newRow("target not there yet") << QStringLiteral("store/real") << false << false;
+    }
+    void symbolicLinksStayLinks()
+    {
+        QFETCH(QString, linkText);
+        QFETCH(bool, hop);
+        QFETCH(bool, targetExists);
+        const QString dir = t->dir.path();
+        QVERIFY(QDir(dir).mkdir(QStringLiteral("store")));
+        const QStringList names{Ini, DisplayListFileName};
+        const QByteArray before[] = {completeFile(), QByteArray("\x01\x00\x02\x00" "11", 6)};
+        ino_t inodes[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const QString real = QStringLiteral("store/real") + QString::number(i);
+            if (targetExists) {
+                t->writeFile(real, before[i]);
+                struct stat st {};
+                QCOMPARE(::stat(QFile::encodeName(t->path(real)).constData(), &st), 0);
+                inodes[i] = st.st_ino;
+            }
+            const QString text = QString(linkText).replace(u'@', dir) + QString::number(i);
+            if (hop)
+                QVERIFY(QFile::link(QStringLiteral("store/real") + QString::number(i), t->path(text)));
+            QVERIFY(QFile::link(text, t->path(names[i])));
+        }
+
+        t->s.TcpIpMode = true;
+        t->s.OutputControlled = 20;
+        t->s.DisplayList = QStringLiteral("0101");
+        QVERIFY2(WriteSettings(t->panel), qPrintable(t->logLines().join(u'|')));
+
+        for (int i = 0; i < 2; ++i) {
+            const QString real = t->path(QStringLiteral("store/real") + QString::number(i));
+            QVERIFY(QFileInfo(t->path(names[i])).isSymLink());
+            struct stat st {};
+            QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+            QVERIFY(st.st_ino != inodes[i]);
+        }
+        QCOMPARE(IniFile::parse(t->readFile(QStringLiteral("store/real0"))).value("CONFIG", "Output"), QByteArray("21"));
+        QCOMPARE(t->readFile(QStringLiteral("store/real1")).left(8), QByteArray("\x01\x00\x04\x00" "0101", 8));
+        // Nothing was left beside the links or the targets.
+        QCOMPARE(QDir(dir + QStringLiteral("/store")).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("real0"), QStringLiteral("real1")}));
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList());
+    }
+
+    // The settings file holds passwords: a new one is its owner's only, whatever the umask; a
+    // rewrite keeps the mode (and, where the writer may set it, the owner) the file had.
+    void modeAndOwner_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("existingMode");  // 0: no file yet
+        QTest::addColumn<int>("expectedMode");
+        QTest::newRow("new, umask 000") << 0 << 0 << 0600;
+        QTest::newRow("new, umask 022") << 022 << 0 << 0600;
+        QTest::newRow("new, umask 077") << 077 << 0 << 0600;
+        QTest::newRow("rewrite keeps 0640") << 022 << 0640 << 0640;
+        QTest::newRow("rewrite keeps 0604 under umask 077") << 077 << 0604 << 0604;
+    }
+    void modeAndOwner()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, existingMode);
+        QFETCH(int, expectedMode);
+        const QByteArray path = QFile::encodeName(t->path(Ini));
+        // Root can hand the file to another owner first; the rewrite must give it back to them.
+        const bool chown = existingMode != 0 && ::geteuid() == 0;
+        if (existingMode != 0) {
+            t->writeFile(Ini, completeFile());
+            QCOMPARE(::chmod(path.constData(), existingMode), 0);
+            if (chown)
+                QCOMPARE(::chown(path.constData(), 4321, 4322), 0);
+        }
+        t->s.TcpIpMode = true;
+        t->s.OutputControlled = 30;
+        const mode_t old = ::umask(mask);
+        const bool written = WriteSettings(t->panel);
+        ::umask(old);
+        QVERIFY(written);
+        struct stat st {};
+        QCOMPARE(::stat(path.constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), expectedMode);
+        if (chown) {
+            QCOMPARE(st.st_uid, uid_t(4321));
+            QCOMPARE(st.st_gid, gid_t(4322));
+        }
+        QCOMPARE(IniFile::parse(t->readFile(Ini)).value("CONFIG", "Output"), QByteArray("31"));
     }
 
     void leadingNumber_data()
