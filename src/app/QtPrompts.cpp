@@ -5,6 +5,7 @@
 #include "dialogs/PasswordDialog.h"
 #include "dialogs/SetupDialog.h"
 #include "displaylist/DisplayListDialog.h"
+#include "storage/AppDir.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -88,7 +89,7 @@ void QtPrompts::closeDialog(Dialog dialog)
 
 bool QtPrompts::openHelp()
 {
-    // The help page lies beside the program (copied there by the build).
-    const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
-    return QFileInfo::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    // Beside the program (copied there by the build) or in the installed documentation.
+    const QString page = HelpPagePath(QCoreApplication::applicationDirPath());
+    return !page.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }

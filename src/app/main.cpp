@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
 #include "app/QtPrompts.h"
@@ -6,13 +7,15 @@
 #include "core/Startup.h"
 #include "platform/TerminationSignals.h"
 #include "state/Panel.h"
-#include "storage/AppDir.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
+    // Before Qt starts: --help, --version and a bad option need no display.
+    const CommandLine options = ParseCommandLine(argc, argv);
+    if (options.action != CommandLine::Run)
+        return ReportCommandLine(options);
     QApplication app(argc, argv);
     // One look on every desktop: the panel's colours and sizes are fixed, not the platform's.
     QApplication::setStyle(QStringLiteral("Fusion"));
@@ -21,8 +24,9 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(true);
 
     PanelState state;
-    state.AppDir = ResolveAppDir(QApplication::applicationDirPath(),
-                                 QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    state.AppDir = PanelAppDir(options);
+    if (state.AppDir.isEmpty())
+        return 1;
 
     MainWindow window;
     QtPrompts prompts(&window, *window.outputSelect());
