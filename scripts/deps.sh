@@ -1,6 +1,8 @@
 # Sourced by the other scripts: installs the Debian packages the build and the tests need,
 # only when one is missing.
-TOVA_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev xvfb xauth"
+# The package test needs dpkg-dev and file (cpack's dependency list), desktop-file-utils and appstream.
+TOVA_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev xvfb xauth
+  dpkg-dev file desktop-file-utils appstream"
 
 tova_install_deps() {
   local missing=()

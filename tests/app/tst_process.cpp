@@ -1,4 +1,5 @@
 #include "SimServer.h"
+#include "support/Fakes.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,22 +10,6 @@
 #include <csignal>
 
 namespace {
-
-// True once the process has installed its own SIGTERM handler (SigCgt in /proc).
-bool catchesSigterm(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:")) {
-            bool ok = false;
-            const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
-            return ok && (mask & (1ull << (SIGTERM - 1)));
-        }
-    }
-    return false;
-}
 
 QProcessEnvironment offscreen()
 {
@@ -62,7 +47,7 @@ private Q_SLOTS:
         QVERIFY(panel.waitForStarted(10000));
 
         // Wait, bounded, until the program handles SIGTERM itself.
-        QVERIFY(QTest::qWaitFor([&] { return catchesSigterm(panel.processId()); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return CatchesSignal(panel.processId(), SIGTERM); }, 20000));
 
         ::kill(static_cast<pid_t>(panel.processId()), signal);
         QVERIFY(panel.waitForFinished(20000));
@@ -138,11 +123,7 @@ private Q_SLOTS:
                 ? home.filePath(QStringLiteral(".config/ZEB/tova-vantrel/profiles/") + names[i])
                 : home.filePath(QStringLiteral("panels/") + names[i]);
             QVERIFY(QDir().mkpath(dirs[i]));
-            QFile ini(dirs[i] + QStringLiteral("/zebntpnl.ini"));
-            QVERIFY(ini.open(QIODevice::WriteOnly));
-            ini.write("[CONFIG]\r\nOutput=" + QByteArray::number(outputs[i]) + "\r\nTCP/IP Mode=Yes\r\n[TCP/IP]\r\nIP Port="
-                      + QByteArray::number(server.serverPort()) + "\r\nIP Address=127.0.0.1\r\n");
-            ini.close();
+            WriteTestFile(dirs[i] + QStringLiteral("/zebntpnl.ini"), TcpIpSettingsFile(outputs[i], server.serverPort()));
             panels[i] = std::make_unique<QProcess>();
             panels[i]->setProcessEnvironment(env);
             panels[i]->start(QStringLiteral(TOVA_EXECUTABLE), {option, option == QStringLiteral("--profile") ? names[i] : dirs[i]});
@@ -156,7 +137,7 @@ private Q_SLOTS:
                 && sessions[1]->messagesReceived() > 0;
         }, 20000));
         for (auto& panel : panels) {
-            QVERIFY(QTest::qWaitFor([&] { return catchesSigterm(panel->processId()); }, 20000));
+            QVERIFY(QTest::qWaitFor([&] { return CatchesSignal(panel->processId(), SIGTERM); }, 20000));
             ::kill(static_cast<pid_t>(panel->processId()), SIGTERM);
         }
         for (int i = 0; i < 2; ++i) {
