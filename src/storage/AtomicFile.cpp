@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -41,12 +42,21 @@ void SyncDirectory(const QFileInfo& target)
     }
 }
 
+// The path with its directory resolved by the kernel (links and "..", as realpath does); the
+// last component is kept. Lexical clean-up would be wrong after a link to a directory.
+QString RealDirectory(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString dir = QFileInfo(info.path()).canonicalFilePath();
+    return dir.isEmpty() ? info.absoluteFilePath() : dir + u'/' + info.fileName();
+}
+
 // The file a path really names: a symbolic link, or a chain of them, is followed to its last
 // target (which need not exist yet), so that the target is replaced and the link stays a link.
 // Empty when the chain does not end.
 QString FinalTarget(const QString& path)
 {
-    QString current = QFileInfo(path).absoluteFilePath();
+    QString current = RealDirectory(path);
     for (int hop = 0; hop < MaxLinkHops; ++hop) {
         char text[PATH_MAX];
         const ssize_t n = ::readlink(QFile::encodeName(current).constData(), text, sizeof text);
@@ -54,10 +64,9 @@ QString FinalTarget(const QString& path)
             return current;  // not a link (or not there): this is the file
         if (n >= static_cast<ssize_t>(sizeof text))
             return {};
+        // A relative link counts from the link's own (already real) directory.
         const QString link = QFile::decodeName(QByteArray(text, n));
-        // A relative link counts from the link's own directory; ".." is left to the kernel,
-        // which knows whether a directory on the way is itself a link.
-        current = link.startsWith(u'/') ? link : QFileInfo(current).absolutePath() + u'/' + link;
+        current = RealDirectory(link.startsWith(u'/') ? link : current.left(current.lastIndexOf(u'/') + 1) + link);
     }
     return {};
 }

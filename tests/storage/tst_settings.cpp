@@ -357,8 +357,9 @@ private Q_SLOTS:
     void symbolicLinksStayLinks_data()
     {
         QTest::addColumn<QString>("linkText");  // "@": the test directory; "hop": a link to a link
-        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<bool>("targetExists");  // "deep": a link to the directory store/deep
         QTest::newRow("relative, other directory") << "store/real" << true;
+        QTest::newRow("\"..\" after a directory link") << "deep/../real" << true;
         QTest::newRow("absolute") << "@/store/real" << true;
         QTest::newRow("through a second link") << "hop" << true;
         QTest::newRow("target not there yet") << "store/real" << false;
@@ -367,12 +368,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, linkText);
         QFETCH(bool, targetExists);
-        QVERIFY(QDir(t->dir.path()).mkdir(QStringLiteral("store")));
+        QVERIFY(QDir(t->dir.path()).mkpath(QStringLiteral("store/deep")));
+        QVERIFY(QFile::link(QStringLiteral("store/deep"), t->path(QStringLiteral("deep"))));
         const QString names[] = {Ini, DisplayListFileName};
         ino_t inodes[2] = {};
         for (int i = 0; i < 2; ++i) {
             const QString real = QStringLiteral("store/real") + QString::number(i);
             const QString text = QString(linkText).replace(u'@', t->dir.path()) + QString::number(i);
+            t->writeFile(real + QStringLiteral(".new-Ab3xY9"), "left by a killed write");
             if (targetExists) {
                 t->writeFile(real, i == 0 ? completeFile() : QByteArray("\x01\x00\x02\x00" "11", 6));
                 inodes[i] = statOf(t->path(real)).st_ino;
@@ -391,8 +394,8 @@ private Q_SLOTS:
         }
         QCOMPARE(IniFile::parse(t->readFile(QStringLiteral("store/real0"))).value("CONFIG", "Output"), QByteArray("21"));
         QCOMPARE(t->readFile(QStringLiteral("store/real1")).left(8), QByteArray("\x01\x00\x04\x00" "0101", 8));
-        // Nothing was left beside the targets, and no file beside the links.
-        QCOMPARE(QDir(t->path(QStringLiteral("store"))).entryList(QDir::Files | QDir::Hidden),
+        // Leftovers beside the targets are gone, and nothing was made beside the links.
+        QCOMPARE(QDir(t->path(QStringLiteral("store"))).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks),
                  (QStringList{QStringLiteral("real0"), QStringLiteral("real1")}));
         QCOMPARE(QDir(t->dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList());
     }
