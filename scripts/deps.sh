@@ -1,6 +1,9 @@
 # Sourced by the other scripts: installs the Debian packages the build and the tests need,
 # only when one is missing.
-TOVA_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev xvfb xauth pkg-config fuse3 libfuse3-dev"
+# The package test needs dpkg-dev and file (cpack's dependency list), desktop-file-utils and
+# appstream; the hung-share tests need fuse3 and libfuse3-dev (found with pkg-config).
+TOVA_PACKAGES="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev xvfb xauth
+  dpkg-dev file desktop-file-utils appstream pkg-config fuse3 libfuse3-dev"
 
 tova_install_deps() {
   local missing=()

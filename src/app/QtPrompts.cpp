@@ -8,6 +8,7 @@
 #include "dialogs/WindowWidth.h"
 #include "displaylist/DisplayListDialog.h"
 #include "state/Panel.h"
+#include "storage/AppDir.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -121,7 +122,7 @@ void QtPrompts::closeDialog(Dialog dialog)
 
 bool QtPrompts::openHelp()
 {
-    // The help page lies beside the program (copied there by the build).
-    const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
-    return QFileInfo::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    // Beside the program (copied there by the build) or in the installed documentation.
+    const QString page = HelpPagePath(QCoreApplication::applicationDirPath());
+    return !page.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(page));
 }

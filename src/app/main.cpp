@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
 #include "app/QtPrompts.h"
@@ -7,10 +8,8 @@
 #include "core/Startup.h"
 #include "platform/TerminationSignals.h"
 #include "state/Panel.h"
-#include "storage/AppDir.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -24,18 +23,12 @@ constexpr int WorkerShutDownWait = 1500;
 
 } // namespace
 
-#include <cstdio>
-#include <cstring>
-
 int main(int argc, char* argv[])
 {
-    // The build's version, answered before any window, display or file is touched.
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("tova-vantrel %s\n", TOVA_VERSION);
-            return 0;
-        }
-
+    // Before Qt starts: --help, --version and a bad option need no display.
+    const CommandLine options = ParseCommandLine(argc, argv);
+    if (options.action != CommandLine::Run)
+        return ReportCommandLine(options);
     QApplication app(argc, argv);
     // One look on every desktop: the panel's colours and sizes are fixed, not the platform's.
     QApplication::setStyle(QStringLiteral("Fusion"));
@@ -44,8 +37,9 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     PanelState state;
-    state.AppDir = ResolveAppDir(QApplication::applicationDirPath(),
-                                 QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    state.AppDir = PanelAppDir(options);
+    if (state.AppDir.isEmpty())
+        return 1;
 
     MainWindow window;
     QtPrompts prompts(&window, *window.outputSelect());

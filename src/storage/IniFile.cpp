@@ -3,6 +3,7 @@
 #include "storage/AtomicFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -66,7 +67,8 @@ IniFile IniFile::parse(const QByteArray& contents)
 bool IniFile::load(const QString& path, IniFile& out, QString* error)
 {
     QFile file(path);
-    if (!file.exists()) {
+    // QFileInfo, not QFile: a symbolic link to a file not there yet is no file either.
+    if (!QFileInfo::exists(path)) {
         out = IniFile();
         return true;
     }
@@ -164,5 +166,6 @@ QByteArray IniFile::toBytes() const
 
 bool IniFile::save(const QString& path, QString* error) const
 {
-    return WriteFileAtomically(path, toBytes(), error);
+    // The settings file holds passwords: a new one is its owner's only.
+    return WriteFileAtomically(path, toBytes(), error, NewFileAccess::OwnerOnly);
 }

@@ -5,10 +5,11 @@
 #include "support/HungShare.h"
 #include "support/SimFiles.h"
 
+#include "SimServer.h"
+
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,22 +21,6 @@ namespace {
 
 constexpr int Bound = 10000;     // ms, for starting processes
 constexpr int ExitBound = 2000;  // ms a signalled panel may take to end
-
-// True once the process has installed its own SIGTERM handler (SigCgt in /proc).
-bool catchesSigterm(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:")) {
-            bool ok = false;
-            const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
-            return ok && (mask & (1ull << (SIGTERM - 1)));
-        }
-    }
-    return false;
-}
 
 // The real program, run from a copy in a temporary directory (its own settings home).
 struct PanelProcess {
@@ -55,7 +40,7 @@ struct PanelProcess {
         process.setProcessEnvironment(env);
         process.start(dir.filePath(QStringLiteral("tova-vantrel")), {});
         return process.waitForStarted(Bound)
-            && QTest::qWaitFor([this] { return catchesSigterm(process.processId()); }, Bound);
+            && QTest::qWaitFor([this] { return CatchesSignal(process.processId(), SIGTERM); }, Bound);
     }
     void signal(int number) const { ::kill(static_cast<pid_t>(process.processId()), number); }
     // Milliseconds until the process ended, or -1 after bound.
@@ -101,24 +86,6 @@ private Q_SLOTS:
         QVERIFY2(written.contains("Poll Rate=1\r\n"), written.constData());
         QVERIFY2(written.contains("Refresh Rate=1\r\n"), written.constData());
         QCOMPARE(QFile(panel.dir.filePath(QStringLiteral("DisplayList.dat"))).size(), 4 + 256);
-    }
-
-    // --version answers without a window, a display or a file of its own.
-    void printsVersion()
-    {
-        PanelProcess panel({});
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
-        panel.process.setProcessEnvironment(env);
-        panel.process.start(panel.dir.filePath(QStringLiteral("tova-vantrel")), {QStringLiteral("--version")});
-        QVERIFY(panel.process.waitForFinished(Bound));
-        QCOMPARE(panel.process.exitCode(), 0);
-        QCOMPARE(panel.process.readAllStandardOutput(), QByteArray("tova-vantrel " TOVA_VERSION "\n"));
-        QCOMPARE(QDir(panel.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("tova-vantrel")});
-
-        QFile help(QFileInfo(QStringLiteral(TOVA_EXECUTABLE)).dir().filePath(QStringLiteral("help/index.html")));
-        QVERIFY(help.open(QIODevice::ReadOnly));
-        QVERIFY(help.readAll().contains("Tova Vantrel " TOVA_VERSION));
     }
 
     // A signal while start-up waits for the operator (the first-run message, the message of
@@ -180,6 +147,98 @@ private Q_SLOTS:
         }
         QVERIFY(panel.settings().contains("Server path=" + share.path().toLatin1()));
 #endif
+    }
+
+    // Help, version and usage errors are answered before Qt starts: with no usable platform the
+    // program would abort if it opened anything.
+    void commandLineNeedsNoDisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("--help") << "--help" << 0 << QByteArray("--profile NAME") << QByteArray();
+        QTest::newRow("--version") << "--version" << 0 << QByteArray("tova-vantrel " TOVA_VERSION "\n") << QByteArray();
+        QTest::newRow("bad option") << "--bogus" << 2 << QByteArray() << QByteArray("'bogus'");
+    }
+    void commandLineNeedsNoDisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(TOVA_EXECUTABLE), {option});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        const QByteArray stdOut = program.readAllStandardOutput();
+        const QByteArray stdErr = program.readAllStandardError();
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.contains(out), stdOut.constData());
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), stdErr.constData());
+    }
+
+    // Two panels at once against one server, each with its own directory and destination: both
+    // connect, and each writes its own settings back into its own directory on SIGTERM.
+    void twoPanelsSideBySide_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("profiles") << "--profile";
+        QTest::newRow("settings directories") << "--settings-dir";
+    }
+    void twoPanelsSideBySide()
+    {
+        QFETCH(QString, option);
+        SimServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), home.filePath(QStringLiteral("etc")));
+
+        const QStringList names{QStringLiteral("north"), QStringLiteral("south")};
+        const int outputs[] = {3, 7};
+        std::unique_ptr<QProcess> panels[2];
+        QString dirs[2];
+        for (int i = 0; i < 2; ++i) {
+            dirs[i] = option == QStringLiteral("--profile")
+                ? home.filePath(QStringLiteral(".config/ZEB/tova-vantrel/profiles/") + names[i])
+                : home.filePath(QStringLiteral("panels/") + names[i]);
+            QVERIFY(QDir().mkpath(dirs[i]));
+            WriteTestFile(dirs[i] + QStringLiteral("/zebntpnl.ini"), TcpIpSettingsFile(outputs[i], server.serverPort()));
+            panels[i] = std::make_unique<QProcess>();
+            panels[i]->setProcessEnvironment(env);
+            panels[i]->start(QStringLiteral(TOVA_EXECUTABLE), {option, option == QStringLiteral("--profile") ? names[i] : dirs[i]});
+            QVERIFY(panels[i]->waitForStarted(10000));
+        }
+
+        // Both are connected and have talked to the server.
+        QVERIFY(QTest::qWaitFor([&] {
+            const auto sessions = server.sessions();
+            return server.connectionCount() == 2 && sessions[0]->messagesReceived() > 0
+                && sessions[1]->messagesReceived() > 0;
+        }, 20000));
+        for (auto& panel : panels) {
+            QVERIFY(QTest::qWaitFor([&] { return CatchesSignal(panel->processId(), SIGTERM); }, 20000));
+            ::kill(static_cast<pid_t>(panel->processId()), SIGTERM);
+        }
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(panels[i]->waitForFinished(20000));
+            QCOMPARE(panels[i]->exitCode(), 0);
+            QFile ini(dirs[i] + QStringLiteral("/zebntpnl.ini"));
+            QVERIFY(ini.open(QIODevice::ReadOnly));
+            const QByteArray written = ini.readAll();
+            QVERIFY2(written.contains("Output=" + QByteArray::number(outputs[i]) + "\r\n"), written.constData());
+            QVERIFY2(written.contains("Poll Rate=1\r\n"), written.constData());
+            // Its own files, and no error logged.
+            QCOMPARE(QDir(dirs[i]).entryList(QDir::Files),
+                     (QStringList{QStringLiteral("DisplayList.dat"), QStringLiteral("zebntpnl.ini")}));
+        }
     }
 };
 

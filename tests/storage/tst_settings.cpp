@@ -1,5 +1,6 @@
 #include "support/Fakes.h"
 
+#include "storage/DisplayListFile.h"
 #include "storage/IniFile.h"
 #include "storage/Settings.h"
 
@@ -9,6 +10,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +31,13 @@ QByteArray withKey(const QByteArray& section, const QByteArray& key, const QByte
     IniFile ini = IniFile::parse(completeFile());
     ini.setValue(section, key, value);
     return ini.toBytes();
+}
+
+struct stat statOf(const QString& path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st;
 }
 
 // Everything ReadSettings sets, as text, for whole-state comparisons.
@@ -353,6 +363,89 @@ private Q_SLOTS:
         QStringList expected = others + QStringList{Ini, QStringLiteral("DisplayList.dat")};
         expected.sort();
         QCOMPARE(QDir(t->dir.path()).entryList(QDir::Files, QDir::Name), expected);
+    }
+
+    // Settings and display list files that are symbolic links: each write replaces the link's
+    // final target (a new file renamed over it, so a new inode) and leaves the link as it was.
+    void symbolicLinksStayLinks_data()
+    {
+        QTest::addColumn<QString>("linkText");  // "@": the test directory; "hop": a link to a link
+        QTest::addColumn<bool>("targetExists");  // "deep": a link to the directory store/deep
+        QTest::newRow("relative, other directory") << "store/real" << true;
+        QTest::newRow("\"..\" after a directory link") << "deep/../real" << true;
+        QTest::newRow("absolute") << "@/store/real" << true;
+        QTest::newRow("through a second link") << "hop" << true;
+        QTest::newRow("target not there yet") << "store/real" << false;
+    }
+    void symbolicLinksStayLinks()
+    {
+        QFETCH(QString, linkText);
+        QFETCH(bool, targetExists);
+        QVERIFY(QDir(t->dir.path()).mkpath(QStringLiteral("store/deep")));
+        QVERIFY(QFile::link(QStringLiteral("store/deep"), t->path(QStringLiteral("deep"))));
+        const QString names[] = {Ini, DisplayListFileName};
+        ino_t inodes[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            const QString real = QStringLiteral("store/real") + QString::number(i);
+            const QString text = QString(linkText).replace(u'@', t->dir.path()) + QString::number(i);
+            t->writeFile(real + QStringLiteral(".new-Ab3xY9"), "left by a killed write");
+            if (targetExists) {
+                t->writeFile(real, i == 0 ? completeFile() : QByteArray("\x01\x00\x02\x00" "11", 6));
+                inodes[i] = statOf(t->path(real)).st_ino;
+            }
+            QVERIFY(linkText != QStringLiteral("hop") || QFile::link(real, t->path(text)));
+            QVERIFY(QFile::link(text, t->path(names[i])));
+        }
+        t->s.TcpIpMode = true;
+        t->s.OutputControlled = 20;
+        t->s.DisplayList = QStringLiteral("0101");
+        QVERIFY2(WriteSettings(t->panel), qPrintable(t->logLines().join(u'|')));
+
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(QFileInfo(t->path(names[i])).isSymLink());
+            QVERIFY(statOf(t->path(QStringLiteral("store/real") + QString::number(i))).st_ino != inodes[i]);
+        }
+        QCOMPARE(IniFile::parse(t->readFile(QStringLiteral("store/real0"))).value("CONFIG", "Output"), QByteArray("21"));
+        QCOMPARE(t->readFile(QStringLiteral("store/real1")).left(8), QByteArray("\x01\x00\x04\x00" "0101", 8));
+        // Leftovers beside the targets are gone, and nothing was made beside the links.
+        QCOMPARE(QDir(t->path(QStringLiteral("store"))).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks),
+                 (QStringList{QStringLiteral("real0"), QStringLiteral("real1")}));
+        QCOMPARE(QDir(t->dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList());
+    }
+
+    // The settings file holds passwords: a new one is its owner's only, whatever the umask; a
+    // rewrite keeps the mode and (root hands the file to another owner first) owner and group.
+    void modeAndOwner_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("existingMode");  // 0: no file yet
+        QTest::addColumn<int>("expectedMode");
+        QTest::newRow("new, umask 000") << 0 << 0 << 0600;
+        QTest::newRow("new, umask 022") << 022 << 0 << 0600;
+        QTest::newRow("new, umask 077") << 077 << 0 << 0600;
+        QTest::newRow("rewrite keeps 0640") << 022 << 0640 << 0640;
+        QTest::newRow("rewrite keeps 0604 under umask 077") << 077 << 0604 << 0604;
+    }
+    void modeAndOwner()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, existingMode);
+        QFETCH(int, expectedMode);
+        const QByteArray path = QFile::encodeName(t->path(Ini));
+        const bool chown = existingMode != 0 && ::geteuid() == 0;
+        if (existingMode != 0) {
+            t->writeFile(Ini, completeFile());
+            QCOMPARE(::chmod(path.constData(), existingMode), 0);
+            QVERIFY(!chown || ::chown(path.constData(), 4321, 4322) == 0);
+        }
+        t->s.TcpIpMode = true;
+        const mode_t old = ::umask(mask);
+        const bool written = WriteSettings(t->panel);
+        ::umask(old);
+        QVERIFY(written);
+        const struct stat st = statOf(t->path(Ini));
+        QCOMPARE(int(st.st_mode & 07777), expectedMode);
+        QVERIFY(!chown || (st.st_uid == 4321 && st.st_gid == 4322));
     }
 
     void leadingNumber_data()

@@ -114,6 +114,27 @@ QStringList ErrorLogLines(const QString& appDir)
     return lines.mid(11);
 }
 
+bool CatchesSignal(qint64 pid, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            bool ok = false;
+            const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (mask & (1ull << (signal - 1)));
+        }
+    }
+    return false;
+}
+
+QByteArray TcpIpSettingsFile(int output, quint16 port)
+{
+    return "[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\n[TCP/IP]\r\nIP Port="
+        + QByteArray::number(port) + "\r\nIP Address=127.0.0.1\r\n";
+}
+
 QByteArray I16(int v)
 {
     const char bytes[2] = {static_cast<char>(v & 0xff), static_cast<char>((v >> 8) & 0xff)};

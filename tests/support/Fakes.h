@@ -198,6 +198,12 @@ QByteArray ReadTestFile(const QString& path);
 // The error log's lines after its header.
 QStringList ErrorLogLines(const QString& appDir);
 
+// Helpers of the tests that run the real program.
+// True once the process has installed its own handler for the signal (SigCgt in /proc).
+bool CatchesSignal(qint64 pid, int signal);
+// A settings file in TCP/IP mode for the destination "Output" (1-based), server 127.0.0.1:port.
+QByteArray TcpIpSettingsFile(int output, quint16 port);
+
 // A fresh state and recording ports, with AppDir in a temporary directory. The link is a
 // RecordingLink (TestPanel), or the real socket link in the integration tests.
 template <class LinkT>

@@ -1,0 +1,120 @@
+#include "support/Fakes.h"
+
+#include "storage/AppDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString Ini = QStringLiteral("zebntpnl.ini");
+const QString List = QStringLiteral("DisplayList.dat");
+
+// Each place's settings file says where it came from.
+QByteArray settingsFrom(QChar place) { return "[CONFIG]\r\nOutput=" + QString(place).toLatin1() + "\r\n"; }
+
+} // namespace
+
+// Where a panel keeps its files, on a tree of program, per-user and system directories:
+// portable/ (a writable program directory), other/bin/ (a bin/ that is not installed),
+// usr/bin/ beside usr/share/doc/tova-vantrel/ (installed), missing/bin/ (cannot be written).
+class TestAppDir final : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void resolve_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("settingsDir");
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QString>("present");   // settings files there before: B beside the program, S system, U per-user
+        QTest::addColumn<QString>("expected");  // AppDir below the root; empty: an error
+        QTest::addColumn<QString>("settings");  // whose settings file AppDir then holds; empty: none
+
+        const QString user = QStringLiteral("home/.config/ZEB/tova-vantrel");
+        const QString profile = user + QStringLiteral("/profiles/studio 2");
+        QTest::newRow("portable: beside the program") << "portable" << "" << "" << "BS" << "portable" << "B";
+        QTest::newRow("bin/ that is not installed") << "other/bin" << "" << "" << "S" << "other/bin" << "";
+        QTest::newRow("installed, nothing provisioned") << "usr/bin" << "" << "" << "" << user << "";
+        QTest::newRow("installed, beside the program") << "usr/bin" << "" << "" << "BS" << user << "B";
+        QTest::newRow("installed, system file") << "usr/bin" << "" << "" << "S" << user << "S";
+        QTest::newRow("installed, per-user file kept") << "usr/bin" << "" << "" << "BSU" << user << "U";
+        QTest::newRow("unwritable, system file") << "missing/bin" << "" << "" << "S" << user << "S";
+        QTest::newRow("settings dir, portable: system file") << "portable" << "panels/a/b" << "" << "BS" << "panels/a/b" << "S";
+        QTest::newRow("profile, installed") << "usr/bin" << "" << "studio 2" << "BU" << profile << "B";
+        QTest::newRow("profile, portable, nothing") << "portable" << "" << "studio 2" << "B" << profile << "";
+        QTest::newRow("settings dir under a file") << "portable" << "afile/sub" << "" << "" << "" << "";
+    }
+    void resolve()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, settingsDir);
+        QFETCH(QString, profile);
+        QFETCH(QString, present);
+        QFETCH(QString, expected);
+        QFETCH(QString, settings);
+
+        QTemporaryDir root;
+        const QDir r(root.path());
+        for (const char* dir : {"portable", "other/bin", "usr/bin", "usr/share/doc/tova-vantrel", "etc/xdg/ZEB/tova-vantrel"})
+            QVERIFY(r.mkpath(QLatin1String(dir)));
+        WriteTestFile(r.filePath(QStringLiteral("afile")), "x");
+        const QString user = r.filePath(QStringLiteral("home/.config/ZEB/tova-vantrel"));
+        const QMap<QChar, QString> places{{u'B', r.filePath(program)},
+                                          {u'S', r.filePath(QStringLiteral("etc/xdg/ZEB/tova-vantrel"))},
+                                          {u'U', user}};
+        for (const QChar place : present) {
+            QVERIFY(r.mkpath(places[place]));
+            WriteTestFile(places[place] + u'/' + Ini, settingsFrom(place));
+            WriteTestFile(places[place] + u'/' + List, QByteArray("\x01\x00\x01\x00", 4) + QString(place).toLatin1());
+        }
+
+        QString error;
+        const QString dir = ResolveAppDir({r.filePath(program), user, {r.filePath(QStringLiteral("etc/none")), places[u'S']}},
+                                          {settingsDir.isEmpty() ? QString() : r.filePath(settingsDir), profile}, &error);
+
+        if (expected.isEmpty()) {
+            QCOMPARE(dir, QString());
+            QVERIFY(error.contains(QStringLiteral("afile/sub")));
+            return;
+        }
+        QCOMPARE(dir, r.filePath(expected) + u'/');
+        if (settings.isEmpty()) {
+            QVERIFY(!QFileInfo::exists(dir + Ini));
+        } else {
+            QCOMPARE(ReadTestFile(dir + Ini), settingsFrom(settings[0]));
+            QCOMPARE(ReadTestFile(dir + List).right(1), QString(settings).toLatin1());
+        }
+        // A provisioned copy is the panel's own, readable by the user only; the sources are untouched.
+        struct stat st {};
+        if (settings != QStringLiteral("U") && !settings.isEmpty() && dir != places[u'B'] + u'/') {
+            QCOMPARE(::stat(QFile::encodeName(dir + Ini).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 0777), 0600);
+        }
+        for (const QChar place : present)
+            QCOMPARE(ReadTestFile(places[place] + u'/' + Ini), settingsFrom(place));
+    }
+
+    // Help > Contents: beside the program first, then the installed documentation.
+    void helpPage()
+    {
+        QTemporaryDir root;
+        const QDir r(root.path());
+        const QString bin = r.filePath(QStringLiteral("usr/bin"));
+        const QString doc = r.filePath(QStringLiteral("usr/share/doc/tova-vantrel/help"));
+        QVERIFY(r.mkpath(bin) && r.mkpath(doc));
+        QCOMPARE(HelpPagePath(bin), QString());
+        WriteTestFile(doc + QStringLiteral("/index.html"), "<html>");
+        QCOMPARE(HelpPagePath(bin), QFileInfo(doc + QStringLiteral("/index.html")).absoluteFilePath());
+        QVERIFY(r.mkpath(bin + QStringLiteral("/help")));
+        WriteTestFile(bin + QStringLiteral("/help/index.html"), "<html>");
+        QCOMPARE(HelpPagePath(bin), QFileInfo(bin + QStringLiteral("/help/index.html")).absoluteFilePath());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppDir)
+#include "tst_appdir.moc"
