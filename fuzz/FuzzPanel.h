@@ -35,6 +35,7 @@ class NullPrompts final : public Prompts {
 public:
     void closeDialog(Dialog) override {}
     bool openHelp() override { return false; }
+    QString helpPage() const override { return {}; }
 
 protected:
     void showMessage(const QString&, const QString&, MsgIcon, MsgButtons, Answered done) override { done(MsgResult::Ok); }

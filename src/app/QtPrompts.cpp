@@ -122,7 +122,12 @@ void QtPrompts::closeDialog(Dialog dialog)
 
 bool QtPrompts::openHelp()
 {
-    // Beside the program (copied there by the build) or in the installed documentation.
-    const QString page = HelpPagePath(QCoreApplication::applicationDirPath());
+    const QString page = helpPage();
     return !page.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+}
+
+QString QtPrompts::helpPage() const
+{
+    // Beside the program (copied there by the build) or in the installed documentation.
+    return HelpPagePath(QCoreApplication::applicationDirPath());
 }

@@ -28,6 +28,7 @@ public:
 
     void closeDialog(Dialog dialog) override;
     bool openHelp() override;
+    QString helpPage() const override;
 
 protected:
     void showMessage(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons,

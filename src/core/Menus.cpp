@@ -62,9 +62,11 @@ void mnuContents_Click(Panel& panel)
         return;
     // The viewer runs beside the panel; only the message needs the window lowered.
     panel.view.setWindowOrder(NotTopMost);
-    panel.prompts.message(QStringLiteral("The help page could not be opened: no viewer for it could be started.\r"
-                                         "It is the file help/index.html beside the program\r"
-                                         "and can be opened in any web browser."),
+    const QString page = panel.prompts.helpPage();
+    panel.prompts.message(page.isEmpty() ? QStringLiteral("The help page could not be found beside the program.")
+                                         : QStringLiteral("The help page could not be opened: no viewer for it could be started.\r"
+                                                          "It is the file %1\rand can be opened in any web browser.")
+                                               .arg(page),
                           QStringLiteral("Help"), MsgIcon::Information, MsgButtons::Ok,
                           [&panel](MsgResult) { panel.view.setWindowOrder(panel.s.StayOnTop); });
 }

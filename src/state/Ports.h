@@ -102,6 +102,8 @@ public:
     // Opens the panel's help page in the platform's viewer without waiting for it; false when no
     // viewer could be started.
     virtual bool openHelp() = 0;
+    // Where the help page lies, for a message when it cannot be opened.
+    virtual QString helpPage() const = 0;
 
 protected:
     // Show the window and return at once; call done exactly once when it has closed (and never

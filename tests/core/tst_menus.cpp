@@ -149,7 +149,7 @@ private Q_SLOTS:
         } else {
             QCOMPARE(t.view.windowOrder, t.s.StayOnTop);
             QCOMPARE(t.prompts.asked.front().windowOrder, NotTopMost);
-            QVERIFY(t.prompts.asked.front().text.contains(QStringLiteral("help/index.html")));
+            QVERIFY(t.prompts.asked.front().text.contains(QStringLiteral("It is the file /opt/tova/help/index.html\r")));
         }
     }
 };

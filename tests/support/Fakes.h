@@ -85,6 +85,7 @@ public:
     bool helpViewerAvailable = true;  // what openHelp answers
     int helpOpened = 0;               // openHelp calls
     bool openHelp() override { ++helpOpened; return helpViewerAvailable; }
+    QString helpPage() const override { return QStringLiteral("/opt/tova/help/index.html"); }
 
     QStringList titles() const;
 
