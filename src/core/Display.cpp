@@ -25,16 +25,10 @@ void checkIndex(int index, int count, const char* box)
 const QChar HiddenMark = u'{';
 const QString OffEntry = QStringLiteral("- OFF -");
 
-bool HasOffSource(const PanelState& s) { return s.SystemType == 1301 || s.SystemType == 1351; }
+bool HasOffSource(const PanelState& s) { return ::HasOffSource(s.SystemType); }
 
 // Last position that is sorted and listed by name; the OFF source of these systems follows it.
 int LastNamedPosition(const PanelState& s) { return s.NumInputs - (HasOffSource(s) ? 2 : 1); }
-
-// "Mic 1   (ch 5)": an entry of the source box or of the setup dialog's destination box.
-QString ChannelEntry(const QString& name, int channel)
-{
-    return name + QStringLiteral("   (ch ") + QString::number(channel + 1) + QLatin1Char(')');
-}
 
 // A display list character whose numeric value is 0 ("0" or any non-digit) leaves the source out.
 bool DisplayListHides(QChar c) { return c < u'1' || c > u'9'; }
@@ -114,13 +108,49 @@ void SortLimitedList(PanelState& s)
 }
 
 // First index of the source box (a position of ComboChannelList) that holds the channel, or -1.
-int FindComboEntry(const PanelState& s, int channel)
+// Strict: a ComboChannelList shorter than NumInputs is a TableFault; else the search ends there.
+int FindComboEntry(const PanelState& s, int channel, bool strict = true)
 {
-    for (int k = 0; k < s.NumInputs; ++k)
+    for (int k = 0; k < s.NumInputs; ++k) {
+        if (!strict && k >= static_cast<int>(s.ComboChannelList.size()))
+            break;
         if (CheckedAt(s.ComboChannelList, k, "ComboChannelList") == channel)
             return k;
+    }
     return -1;
 }
+
+// The entry at index k of the box is marked hidden ("{"). Strict: an index ComboAlphaList does not
+// have is a TableFault; else it counts as not hidden.
+bool HiddenEntry(const PanelState& s, int k, bool strict)
+{
+    if (!strict && (k < 0 || k >= static_cast<int>(s.ComboAlphaList.size())))
+        return false;
+    return CheckedAt(s.ComboAlphaList, k, "ComboAlphaList").startsWith(HiddenMark);
+}
+
+// "Studio B  (ch 6)": the box's text for a destination fed by another destination.
+void ShowFeeder(Panel& panel, int feeder)
+{
+    const PanelState& s = panel.s;
+    panel.view.setSourceText(CheckedAt(s.OutputAlphaList, CheckedAt(s.OutputPosition, feeder, "OutputPosition"), "OutputAlphaList")
+                             + QStringLiteral("  (ch ") + QString::number(feeder + 1) + QLatin1Char(')'));
+}
+
+// Updating is set while code selects an entry, and back as it was however the selection ends.
+class UpdatingWhile {
+public:
+    explicit UpdatingWhile(PanelState& s) : m_s(s), m_was(s.Updating) { s.Updating = true; }
+    ~UpdatingWhile() { m_s.Updating = m_was; }
+    UpdatingWhile(const UpdatingWhile&) = delete;
+    UpdatingWhile& operator=(const UpdatingWhile&) = delete;
+
+private:
+    PanelState& m_s;
+    bool m_was;
+};
+
+bool FedByDestination(const OutputStatusRecord& r) { return r.SourceCount > 0 && r.OutputSourceCount == r.SourceCount; }
 
 // Fills the emptied source box from positions 0 to last, leaving out the "{" names unless all
 // are wanted, and adds "- OFF -" for the systems that have it.
@@ -227,27 +257,83 @@ void RebuildView(Panel& panel)
                                               CheckedAt(s.OutputChannelList, p, "OutputChannelList")));
 
     s.Updating = true;
-    if (record.SourceCount > 0 && record.OutputSourceCount == record.SourceCount) {
-        // Fed by another destination: show that destination instead of a source.
-        const int feeder = record.OutputSources[0];
-        view.setSourceText(CheckedAt(s.OutputAlphaList, CheckedAt(s.OutputPosition, feeder, "OutputPosition"), "OutputAlphaList")
-                           + QStringLiteral("  (ch ") + QString::number(feeder + 1) + QLatin1Char(')'));
-    } else {
-        const int count = view.sourceCount();
-        const int index = s.SourceListIndex >= 0 && s.SourceListIndex < count ? s.SourceListIndex : s.OffListIndex;
-        checkIndex(index, count, "source");
-        view.setSourceIndex(index);
-    }
+    if (FedByDestination(record))
+        ShowFeeder(panel, record.OutputSources[0]);
+    else
+        SelectCurrentEntry(panel, true);
     checkIndex(s.OutputListIndex, s.NumOutputs, "destination");
     view.setOutputSelectIndex(s.OutputListIndex);
     s.Updating = false;
 
-    view.setStatusText(1, QStringLiteral("Destination: ") + CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
-                              + QStringLiteral(" [") + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
-                              + QLatin1Char(']'));
+    view.setStatusText(1, DestinationStatus(CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList"),
+                                            s.OutputControlled));
 }
 
 } // namespace
+
+QString ChannelEntry(const QString& name, int channel)
+{
+    return name + QStringLiteral("   (ch ") + QString::number(channel + 1) + QLatin1Char(')');
+}
+
+QString DestinationStatus(const QString& name, int channel)
+{
+    return QStringLiteral("Destination: ") + name + QStringLiteral(" [")
+        + QStringLiteral("%1").arg(channel + 1, 3, 10, QLatin1Char('0')) + QLatin1Char(']');
+}
+
+void SelectSourceEntry(Panel& panel, int index)
+{
+    checkIndex(index, panel.view.sourceCount(), "source");
+    panel.view.setSourceIndex(index);
+}
+
+void SelectCurrentEntry(Panel& panel, bool strict)
+{
+    const PanelState& s = panel.s;
+    const int count = panel.view.sourceCount();
+    const int index = s.SourceListIndex >= 0 && s.SourceListIndex < count ? s.SourceListIndex : s.OffListIndex;
+    if (strict)
+        checkIndex(index, count, "source");
+    else if (index < 0 || index >= count)
+        return;
+    panel.view.setSourceIndex(index);
+}
+
+void FollowCurrentSource(Panel& panel, SourceChange change)
+{
+    PanelState& s = panel.s;
+    const bool strict = change != SourceChange::File;
+    if (!strict && (s.OutputControlled < 0 || s.OutputControlled >= static_cast<int>(s.OutputStatus.size())))
+        return;
+    const OutputStatusRecord& r = CheckedAt(s.OutputStatus, s.OutputControlled, "OutputStatus");
+    if (change == SourceChange::File)
+        s.CurrentSource = r.Sources[0];
+    if (change == SourceChange::Map && FedByDestination(r)) {
+        ShowFeeder(panel, r.OutputSources[0]);
+        return;
+    }
+
+    const int k = FindComboEntry(s, r.Sources[0], strict);
+    if (k >= 0)
+        s.SourceListIndex = k;
+    else if (change != SourceChange::File)
+        return;
+
+    // The box leaves hidden sources out unless the current one is hidden: a change either way
+    // needs the other filling.
+    if (change != SourceChange::Take && HiddenEntry(s, s.SourceListIndex, strict) != s.ListShowsAll) {
+        UpdateAlphaData(panel);
+        return;
+    }
+    const UpdatingWhile updating(s);
+    if (change == SourceChange::Take)
+        SelectSourceEntry(panel, k);
+    else if (change == SourceChange::Map)
+        SelectSourceEntry(panel, s.SourceListIndex > panel.view.sourceCount() ? s.OffListIndex : s.SourceListIndex);
+    else
+        SelectCurrentEntry(panel, false);
+}
 
 void Inhibit_Sort(Panel& panel)
 {

@@ -1,5 +1,6 @@
 #include "core/Take.h"
 
+#include "core/Display.h"
 #include "core/Salvo.h"
 #include "core/ServerFiles.h"
 #include "state/Panel.h"
@@ -61,14 +62,9 @@ bool WriteCommandFile(const CommandFile& command)
 // Puts the box back on the current source: the new one shows only once the server reports it.
 void ShowCurrentSource(Panel& panel)
 {
-    PanelState& s = panel.s;
-    const int count = panel.view.sourceCount();
-    const int index = s.SourceListIndex >= 0 && s.SourceListIndex < count ? s.SourceListIndex : s.OffListIndex;
-    if (index < 0 || index >= count)
-        return;
-    s.Updating = true;
-    panel.view.setSourceIndex(index);
-    s.Updating = false;
+    panel.s.Updating = true;
+    SelectCurrentEntry(panel, false);
+    panel.s.Updating = false;
 }
 
 void ShowCommandError(Panel& panel, const QString& text)

@@ -37,12 +37,6 @@ void Reconnect(Panel& panel)
     panel.server.ConnectSocket();
 }
 
-QString OutputItem(const PanelState& s, int position)
-{
-    const auto p = static_cast<std::size_t>(position);
-    return s.OutputAlphaList[p] + QStringLiteral("   (ch ") + QString::number(s.OutputChannelList[p] + 1)
-        + QLatin1Char(')');
-}
 
 void FillOutputSelect(Panel& panel)
 {
@@ -52,7 +46,8 @@ void FillOutputSelect(Panel& panel)
     const int count = std::min<int>(s.NumOutputs, static_cast<int>(std::min(s.OutputAlphaList.size(), s.OutputChannelList.size())));
     if (s.TcpIpMode && s.PanelPopulated && count > 0) {
         for (int p = 0; p < count; ++p)
-            panel.view.addOutputSelectItem(OutputItem(s, p));
+            panel.view.addOutputSelectItem(ChannelEntry(s.OutputAlphaList[static_cast<std::size_t>(p)],
+                                                        s.OutputChannelList[static_cast<std::size_t>(p)]));
         panel.view.setOutputSelectIndex(s.OutputListIndex);
     } else {
         panel.view.addOutputSelectItem(QStringLiteral("Server Not Verified"));
@@ -282,9 +277,7 @@ void FinishOk(Panel& panel, SetupForm& form, const std::function<void(bool hide)
     if (!s.TcpIpMode || s.SystemReady) {
         const auto p = static_cast<std::size_t>(s.OutputListIndex);
         const QString name = p < s.OutputAlphaList.size() ? s.OutputAlphaList[p] : QString();
-        panel.view.setStatusText(1, QStringLiteral("Destination: ") + name + QStringLiteral(" [")
-                                        + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
-                                        + QLatin1Char(']'));
+        panel.view.setStatusText(1, DestinationStatus(name, s.OutputControlled));
         UpdateAlphaData(panel);
         panel.view.setSourceBoxEnabled(true);
     } else {

@@ -54,7 +54,6 @@ void ForEachByte(const QByteArray& b, char value, F f)
 // Names are eight single-byte characters, kept exactly (blanks and all).
 QString NameAt(const QByteArray& b, qsizetype at) { return QString::fromLatin1(b.constData() + at, NameLength); }
 
-bool HasOffSource(int type) { return type == 1301 || type == 1351; }
 
 bool ParseClassicAlpha(QFile& file, AlphaTables& t)
 {

@@ -30,36 +30,6 @@ void Miss(Panel& panel)
                           MsgButtons::Ok);
 }
 
-template <class T>
-bool InRange(const std::vector<T>& v, int i) { return i >= 0 && static_cast<std::size_t>(i) < v.size(); }
-
-// The map changed: select the controlled destination's new source, or rebuild the box when the
-// source moved between the shown and the hidden entries.
-void FollowControlledDestination(Panel& panel)
-{
-    PanelState& s = panel.s;
-    if (!InRange(s.OutputStatus, s.OutputControlled))
-        return;
-    s.CurrentSource = s.OutputStatus[static_cast<std::size_t>(s.OutputControlled)].Sources[0];
-    for (int i = 0; i < s.NumInputs && InRange(s.ComboChannelList, i); ++i)
-        if (s.ComboChannelList[static_cast<std::size_t>(i)] == s.CurrentSource) {
-            s.SourceListIndex = i;
-            break;
-        }
-    const bool hidden = InRange(s.ComboAlphaList, s.SourceListIndex)
-        && s.ComboAlphaList[static_cast<std::size_t>(s.SourceListIndex)].startsWith(u'{');
-    if (hidden != s.ListShowsAll) {
-        UpdateAlphaData(panel);
-        return;
-    }
-    const int count = panel.view.sourceCount();
-    const int index = s.SourceListIndex >= 0 && s.SourceListIndex < count ? s.SourceListIndex : s.OffListIndex;
-    s.Updating = true;
-    if (index >= 0 && index < count)
-        panel.view.setSourceIndex(index);
-    s.Updating = false;
-}
-
 // Each step reports whether the tick goes on; a missing or unreadable file ends it.
 bool LoadCrosspointStep(const Directory& dir, const TickRequest& request, TickLoad& load)
 {
@@ -144,7 +114,7 @@ void ApplyTick(Panel& panel, TickLoad&& load)
             Miss(panel);
             return;
         }
-        FollowControlledDestination(panel);
+        FollowCurrentSource(panel, SourceChange::File);
     }
     if (load.alpha) {
         ApplyAlpha(s, std::move(*load.alpha));

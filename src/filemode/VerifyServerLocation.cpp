@@ -1,5 +1,6 @@
 #include "filemode/VerifyServerLocation.h"
 
+#include "core/Display.h"
 #include "filemode/DataFiles.h"
 #include "state/Panel.h"
 
@@ -71,8 +72,7 @@ void FillDestinations(Panel& panel, int& setupOutputListIndex, const std::functi
     panel.view.clearOutputSelect();
     for (int p = 0; p < s.NumOutputs; ++p) {
         const int channel = s.OutputChannelList[static_cast<std::size_t>(p)];
-        panel.view.addOutputSelectItem(s.OutputAlphaList[static_cast<std::size_t>(p)] + QStringLiteral("   (ch ")
-                                       + QString::number(channel + 1) + QLatin1Char(')'));
+        panel.view.addOutputSelectItem(ChannelEntry(s.OutputAlphaList[static_cast<std::size_t>(p)], channel));
         if (channel == s.OutputControlled)
             setupOutputListIndex = p;
     }

@@ -25,11 +25,6 @@ bool isInt14(int value)
     return value >= 0 && value <= MaxInt14;
 }
 
-bool hasOffSource(int systemType)
-{
-    return systemType == 1301 || systemType == 1351;
-}
-
 } // namespace
 
 QByteArray TypeReplyMessage()
@@ -93,7 +88,7 @@ void SendCrosspointChange(Panel& panel, int destination, int source)
                  {InvalidArgument, QStringLiteral("Channel out of range")});
         return;
     }
-    const bool off = source == panel.s.NumInputs - 1 && hasOffSource(panel.s.SystemType);
+    const bool off = source == panel.s.NumInputs - 1 && HasOffSource(panel.s.SystemType);
     SendToSwitcher(panel, off ? CrosspointChangeMessage(OffSourceField, MaxInt14, destination)
                               : CrosspointChangeMessage(SourceField, source, destination));
 }

@@ -51,40 +51,6 @@ bool Acceptable(const QByteArray& message)
 // one does not even hold its counts, which would otherwise be read from the checksum and 0xFF.
 constexpr qsizetype MinimumListMessage = 8;
 
-bool HasOffSource(const PanelState& s) { return s.SystemType == 1301 || s.SystemType == 1351; }
-
-// First index of the source box (a position of ComboChannelList) that holds the channel, or -1.
-int FindComboEntry(const PanelState& s, int channel)
-{
-    for (int k = 0; k < s.NumInputs; ++k)
-        if (CheckedAt(s.ComboChannelList, k, "ComboChannelList") == channel)
-            return k;
-    return -1;
-}
-
-// Selects an entry of the source box; an index the box does not have is a failure.
-void SelectSource(Panel& panel, int index)
-{
-    const int count = panel.view.sourceCount();
-    if (index < 0 || index >= count)
-        throw TableFault{{InvalidPropertyValue,
-                              QStringLiteral("Invalid property value: source entry %1 of %2").arg(index).arg(count)}};
-    panel.view.setSourceIndex(index);
-}
-
-// Selects the source box entry that holds the controlled destination's current source.
-void SelectCurrentSource(Panel& panel, int channel)
-{
-    PanelState& s = panel.s;
-    const int k = FindComboEntry(s, channel);
-    if (k < 0)
-        return;
-    s.SourceListIndex = k;
-    s.Updating = true;
-    const UpdatingOff off(s);
-    SelectSource(panel, k);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Alpha table (0xFC)
 
@@ -194,7 +160,7 @@ void StoreSources(Panel& panel, const AlphaTable& t)
     s.NumInputs = n;
 
     // These systems route "off" as a source of their own, which the panel adds as the last one.
-    if (HasOffSource(s)) {
+    if (HasOffSource(s.SystemType)) {
         s.InputAlphaList.push_back(QStringLiteral("- OFF -"));
         s.InputChannelList.push_back(s.NumInputs);
         ++s.NumInputs;
@@ -217,7 +183,7 @@ void StoreSources(Panel& panel, const AlphaTable& t)
     if (s.PendingTables == 0 && s.PanelPopulated) {
         AlphaStep(panel, [&] {
             UpdateAlphaData(panel);
-            SelectCurrentSource(panel, CheckedAt(s.OutputStatus, s.OutputControlled, "OutputStatus").Sources[0]);
+            FollowCurrentSource(panel, SourceChange::Take);
         });
     }
 }
@@ -247,11 +213,8 @@ void StoreDestinations(Panel& panel, const AlphaTable& t)
     if (s.OutputControlled > s.NumOutputs)
         return;
     AlphaStep(panel, [&] {
-        panel.view.setStatusText(1, QStringLiteral("Destination: ")
-                                        + CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList")
-                                        + QStringLiteral(" [")
-                                        + QStringLiteral("%1").arg(s.OutputControlled + 1, 3, 10, QLatin1Char('0'))
-                                        + QStringLiteral("]"));
+        panel.view.setStatusText(1, DestinationStatus(CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList"),
+                                                      s.OutputControlled));
     });
 }
 
@@ -404,29 +367,7 @@ void DecodeCrosspointMap(Panel& panel, const QByteArray& message)
         return;
     if (count == 1 && first != s.OutputControlled)
         return;
-
-    const OutputStatusRecord& r = CheckedAt(s.OutputStatus, s.OutputControlled, "OutputStatus");
-    if (r.SourceCount != 0 && r.SourceCount == r.OutputSourceCount) {
-        // Fed by another destination: show that destination instead of a source.
-        const int feeder = r.OutputSources[0];
-        const int position = CheckedAt(s.OutputPosition, feeder, "OutputPosition");
-        panel.view.setSourceText(CheckedAt(s.OutputAlphaList, position, "OutputAlphaList") + QStringLiteral("  (ch ")
-                                 + QString::number(feeder + 1) + QStringLiteral(")"));
-        return;
-    }
-
-    const int k = FindComboEntry(s, r.Sources[0]);
-    if (k < 0)
-        return;
-    s.SourceListIndex = k;
-    // The box leaves hidden sources out unless the current one is hidden: a change either way
-    // needs the other filling.
-    const bool hidden = CheckedAt(s.ComboAlphaList, k, "ComboAlphaList").startsWith(QLatin1Char('{'));
-    if (hidden != s.ListShowsAll) {
-        UpdateAlphaData(panel);
-        return;
-    }
-    SelectSource(panel, s.SourceListIndex > panel.view.sourceCount() ? s.OffListIndex : s.SourceListIndex);
+    FollowCurrentSource(panel, SourceChange::Map);
 }
 
 } // namespace
@@ -457,7 +398,7 @@ void ProcessTake(Panel& panel, const QByteArray& message)
         const int destination = Int14At(message, 5);
         CheckedAt(s.OutputStatus, destination, "OutputStatus").Sources[0] = source;
         if (s.PendingTables == 0 && destination == s.OutputControlled)
-            SelectCurrentSource(panel, source);
+            FollowCurrentSource(panel, SourceChange::Take);
     } catch (const TableFault& e) {
         LogError(s, panel.clock, QStringLiteral("Error Processing Take"), IpError, e.failure);
     }
@@ -532,7 +473,7 @@ void DecodeInhibitMap(Panel& panel, const QByteArray& message)
 
     if (s.PendingTables == 0 && s.PanelPopulated) {
         s.Updating = true;
-        SelectSource(panel, s.SourceListIndex);
+        SelectSourceEntry(panel, s.SourceListIndex);
         s.Updating = false;
         UpdateAlphaData(panel);
     }

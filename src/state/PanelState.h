@@ -158,6 +158,9 @@ struct PanelState {
     bool ShutDownDone = false;
 };
 
+// Systems of these types route "off" as a source of their own, the last one, shown as "- OFF -".
+inline bool HasOffSource(int systemType) { return systemType == 1301 || systemType == 1351; }
+
 // Start-up defaults of every variable; sets the poll timer's interval through the view.
 void InitVariables(PanelState& s, PanelView& view);
 
