@@ -17,7 +17,7 @@
 
 #include "core/Display.h"
 #include "filemode/PollCycle.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/TcpComm.h"
 #include "state/PanelState.h"
 

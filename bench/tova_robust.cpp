@@ -15,7 +15,7 @@
 
 #include "app/MainWindow.h"
 #include "app/QtLink.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/TcpComm.h"
 #include "state/PanelState.h"
 #include "storage/Settings.h"

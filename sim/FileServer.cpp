@@ -1,7 +1,7 @@
 #include "FileServer.h"
 
 #include "NetworkFiles.h"
-#include "storage/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "ServerMessages.h"
 
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 
 #include <algorithm>
 

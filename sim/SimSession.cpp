@@ -1,7 +1,7 @@
 #include "SimSession.h"
 
 #include "ServerMessages.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 
 #include <array>
 

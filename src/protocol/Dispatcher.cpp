@@ -1,6 +1,6 @@
 #include "protocol/Dispatcher.h"
 
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "protocol/TableMessages.h"
 #include "protocol/TcpComm.h"

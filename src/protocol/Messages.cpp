@@ -1,6 +1,6 @@
 #include "protocol/Messages.h"
 
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
 #include "storage/ErrorLog.h"

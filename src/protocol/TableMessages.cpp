@@ -2,7 +2,7 @@
 
 #include "core/Display.h"
 #include "core/Salvo.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "state/ExchangeOrder.h"
 #include "state/Panel.h"

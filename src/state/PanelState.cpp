@@ -38,7 +38,7 @@ void InitVariables(PanelState& s, PanelView& view)
     s.IpTimeOut = 30;
     s.ErrorLogMaxKB = 1000;
     s.PollRate = 1;
-    s.PendingTables = 0x5380;
+    s.PendingTables = Tables::All;
     s.ErrorLogEnabled = true;
     s.ErrorLogArchive = true;
     s.RefreshRate = 100;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codec/ByteManipulation.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -128,7 +130,7 @@ struct PanelState {
     // TCP/IP link.
     bool Connected = false;
     QByteArray RxBuffer;
-    std::int32_t PendingTables = 0x5380;
+    std::int32_t PendingTables = Tables::All;
     bool SystemOnline = false;
     int PollMissCount = 0;
     int RequestRetryTicks = 0;
@@ -157,9 +159,6 @@ struct PanelState {
     // Shut-down has run; it runs once whichever way the program ends.
     bool ShutDownDone = false;
 };
-
-// Systems of these types route "off" as a source of their own, the last one, shown as "- OFF -".
-inline bool HasOffSource(int systemType) { return systemType == 1301 || systemType == 1351; }
 
 // Start-up defaults of every variable; sets the poll timer's interval through the view.
 void InitVariables(PanelState& s, PanelView& view);

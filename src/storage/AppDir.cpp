@@ -1,6 +1,6 @@
 #include "storage/AppDir.h"
 
-#include "storage/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "storage/DisplayListFile.h"
 #include "storage/Settings.h"
 

@@ -1,7 +1,7 @@
 #include "storage/DisplayListFile.h"
 
 #include "state/PanelState.h"
-#include "storage/AtomicFile.h"
+#include "platform/AtomicFile.h"
 #include "storage/ErrorLog.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "storage/IniFile.h"
 
-#include "storage/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -12,7 +12,7 @@ namespace {
 
 using Ints = QList<int>;
 using Takes = std::vector<std::pair<int, int>>;
-using Tables = std::function<void(PanelState&)>;
+using Breakage = std::function<void(PanelState&)>;
 
 const QString Off = QStringLiteral("- OFF -");
 
@@ -61,7 +61,7 @@ struct Router : TestPanel {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Tables)
+Q_DECLARE_METATYPE(Breakage)
 
 class TestDisplay final : public QObject {
     Q_OBJECT
@@ -241,26 +241,26 @@ private Q_SLOTS:
     // Tables that disagree with the counts end the operation with its logged failure.
     void inconsistentTables_data()
     {
-        QTest::addColumn<Tables>("tables");
+        QTest::addColumn<Breakage>("tables");
         QTest::addColumn<QString>("logged");
 
         const QString displayList = QStringLiteral("Inhibit Sort Error Error using Display List");
         const QString display = QStringLiteral("Alpha Error Error Updating Display");
-        QTest::newRow("NoSystem source names") << Tables([](PanelState& s) { s.InputAlphaList.assign(1, QString()); }) << displayList;
-        QTest::newRow("inhibit map short of the destination") << Tables([](PanelState& s) { s.resizeInhibitMap(3, 2); }) << displayList;
-        QTest::newRow("combo names short of the sort") << Tables([](PanelState& s) {
+        QTest::newRow("NoSystem source names") << Breakage([](PanelState& s) { s.InputAlphaList.assign(1, QString()); }) << displayList;
+        QTest::newRow("inhibit map short of the destination") << Breakage([](PanelState& s) { s.resizeInhibitMap(3, 2); }) << displayList;
+        QTest::newRow("combo names short of the sort") << Breakage([](PanelState& s) {
             s.ComboAlphaList.resize(1);
             s.InputPosition.assign(3, 0);
         }) << "Inhibit Sort Error Error Preparing limited list";
-        QTest::newRow("NoSystem destination names") << Tables([](PanelState& s) { s.OutputAlphaList.assign(1, QString()); }) << display;
-        QTest::newRow("current source in no entry, no OFF") << Tables([](PanelState& s) {
+        QTest::newRow("NoSystem destination names") << Breakage([](PanelState& s) { s.OutputAlphaList.assign(1, QString()); }) << display;
+        QTest::newRow("current source in no entry, no OFF") << Breakage([](PanelState& s) {
             s.OutputStatus[4].Sources[0] = 99;
             s.SourceListIndex = 50;
         }) << display;
     }
     void inconsistentTables()
     {
-        QFETCH(Tables, tables);
+        QFETCH(Breakage, tables);
         QFETCH(QString, logged);
         Router t(0, list("Aux|Mic|Tape"), {2, 0, 1}, QStringLiteral("011"));
         tables(t.s);

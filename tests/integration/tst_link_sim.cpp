@@ -4,7 +4,7 @@
 #include "support/Fakes.h"
 
 #include "app/QtLink.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "protocol/TcpComm.h"
 #include "RouterModel.h"

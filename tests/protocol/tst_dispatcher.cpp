@@ -1,4 +1,4 @@
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/Dispatcher.h"
 #include "protocol/Messages.h"
 #include "support/Fakes.h"

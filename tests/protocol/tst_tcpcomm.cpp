@@ -1,4 +1,4 @@
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 #include "protocol/Messages.h"
 #include "protocol/TcpComm.h"
 #include "support/Fakes.h"

@@ -3,7 +3,7 @@
 
 #include "ServerMessages.h"
 #include "SimServer.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 
 #include <QProcess>
 #include <QRegularExpression>

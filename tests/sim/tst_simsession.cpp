@@ -4,7 +4,7 @@
 #include "RouterModel.h"
 #include "ServerMessages.h"
 #include "SimSession.h"
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "protocol/ByteManipulation.h"
+#include "codec/ByteManipulation.h"
 
 int BytesToInteger(std::uint8_t low, std::uint8_t high)
 {
@@ -44,6 +44,16 @@ QByteArray TrimBuffer(QByteArray& buffer, qsizetype count)
 bool ChecksumMatches(const QByteArray& message)
 {
     return message.size() >= 2 && CheckSum(message, 2) == ByteAt(message, message.size() - 2);
+}
+
+bool IsSevenBitMessage(const QByteArray& message)
+{
+    if (!ChecksumMatches(message))
+        return false;
+    for (qsizetype i = 1; i < message.size() - 1; ++i)
+        if (ByteAt(message, i) & 0x80)
+            return false;
+    return true;
 }
 
 bool IsSingleByteMessage(std::uint8_t command)

@@ -42,6 +42,11 @@ inline constexpr std::int32_t PasswordRequest = 2;
 // Largest value of a 14-bit number.
 inline constexpr int MaxInt14 = 16383;
 
+// System types: the classic 256 x 256 router (2-byte command file), and the systems that route
+// "off" as a source of their own, the last one, shown as "- OFF -".
+inline constexpr int ClassicSystemType = 1201;
+inline bool HasOffSource(int systemType) { return systemType == 1301 || systemType == 1351; }
+
 // high x 128 + low: a 14-bit number as it travels, low group first.
 int BytesToInteger(std::uint8_t low, std::uint8_t high);
 
@@ -68,6 +73,11 @@ QByteArray CutMessage(QByteArray& buffer);
 
 // True when a received framed message's checksum byte (the one before 0xFF) is right.
 bool ChecksumMatches(const QByteArray& message);
+
+// The checksum is right and every byte between the command byte and the 0xFF is a 7-bit data
+// byte. The dispatcher never cuts out anything else; a handler called with it drops it, so no
+// count or channel number can exceed 14 bits.
+bool IsSevenBitMessage(const QByteArray& message);
 
 // Byte i of a message as an unsigned value; 0 outside the message.
 inline std::uint8_t ByteAt(const QByteArray& message, qsizetype i)

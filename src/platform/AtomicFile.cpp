@@ -1,4 +1,4 @@
-#include "storage/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
