@@ -2,7 +2,6 @@
 
 #include "codec/ByteManipulation.h"
 #include "protocol/Messages.h"
-#include "protocol/TableMessages.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
 #include "storage/ErrorLog.h"

@@ -20,7 +20,13 @@ void SendCrosspointChange(Panel& panel, int destination, int source);
 void SendSalvoExecute(Panel& panel, int salvo);
 void SendPassword(Panel& panel, const QString& password);
 
-// Handlers of the small inbound messages; each checks its own message and drops a bad one.
-void ProcessTypeRequest(Panel& panel, const QByteArray& message);
-void ProcessPasswordRequest(Panel& panel, const QByteArray& message);
-void ProcessVersion(Panel& panel, const QByteArray& message);
+// Handlers of the inbound messages, one file per family; each checks its own message (reading it
+// through a MessageReader) and drops a bad one.
+void ProcessTypeRequest(Panel& panel, const QByteArray& message);      // 0x81  LinkMessages.cpp
+void ProcessPasswordRequest(Panel& panel, const QByteArray& message);  // 0xF2  LinkMessages.cpp
+void ProcessVersion(Panel& panel, const QByteArray& message);          // 0xE5  LinkMessages.cpp
+void ProcessAlphaTable(Panel& panel, const QByteArray& message);       // 0xFC  AlphaTable.cpp
+void ProcessCrosspointMap(Panel& panel, const QByteArray& message);    // 0xF6  Crosspoints.cpp
+void ProcessTake(Panel& panel, const QByteArray& message);             // 0xFE  Crosspoints.cpp
+void ProcessInhibitMap(Panel& panel, const QByteArray& message);       // 0xF8  InhibitMap.cpp
+void ReceiveSalvoEvents(Panel& panel, const QByteArray& message);      // 0xEB  Salvos.cpp

@@ -1,5 +1,5 @@
 #include "codec/ByteManipulation.h"
-#include "protocol/TableMessages.h"
+#include "protocol/Messages.h"
 #include "support/Fakes.h"
 
 #include <QPoint>

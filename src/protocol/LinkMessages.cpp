@@ -1,29 +1,16 @@
+// The link's own messages: the type request and reply (0x81), the info request (0xF2) and the
+// password request that shares its frame, the password (0x80) and the version (0xE5).
+
 #include "protocol/Messages.h"
 
-#include "codec/ByteManipulation.h"
+#include "codec/MessageReader.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
-#include "storage/ErrorLog.h"
 
 namespace {
 
 constexpr int TypeRequestTag = 0x64;
-constexpr int SalvoExecuteTag = 0x64;
 constexpr int VersionTag = 0x01;
-constexpr int VersionLength = 10;
-constexpr int PasswordRequestLength = 13;
-
-// First field of a crosspoint change: an ordinary source, or the panel's own OFF source.
-constexpr int SourceField = 1028;
-constexpr int OffSourceField = 1024;
-
-// The runtime's number for an argument out of range.
-constexpr int InvalidArgument = 5;
-
-bool isInt14(int value)
-{
-    return value >= 0 && value <= MaxInt14;
-}
 
 } // namespace
 
@@ -44,11 +31,7 @@ QByteArray PasswordMessage(const QString& password)
         if (code >> 8)
             text.append(static_cast<char>(code >> 8));
     }
-    return MessageBuilder(Cmd::Password)
-        .byte(0)
-        .byte(static_cast<int>(password.size()))
-        .bytes(text)
-        .finish();
+    return MessageBuilder(Cmd::Password).byte(0).byte(static_cast<int>(password.size())).bytes(text).finish();
 }
 
 QByteArray InfoRequestMessage(std::int32_t mask)
@@ -62,41 +45,12 @@ QByteArray InfoRequestMessage(std::int32_t mask)
     return message.finish();
 }
 
-QByteArray CrosspointChangeMessage(int field, int source, int destination)
-{
-    return MessageBuilder(Cmd::Take).int14(field).int14(source).int14(destination).finish();
-}
-
-QByteArray SalvoExecuteMessage(int salvo)
-{
-    return MessageBuilder(Cmd::SalvoExecute).byte(SalvoExecuteTag).int14(salvo).finish();
-}
-
 void SendInfoRequest(Panel& panel, std::int32_t mask)
 {
     if (mask == Tables::PasswordRequest)
         return;
     SendToSwitcher(panel, InfoRequestMessage(mask));
     panel.s.PendingTables = mask;
-}
-
-void SendCrosspointChange(Panel& panel, int destination, int source)
-{
-    if (!isInt14(destination) || !isInt14(source)) {
-        LogError(panel.s, panel.clock, QStringLiteral("Error Sending Crosspoint Change"),
-                 QStringLiteral("Switcher Message Error"),
-                 {InvalidArgument, QStringLiteral("Channel out of range")});
-        return;
-    }
-    const bool off = source == panel.s.NumInputs - 1 && HasOffSource(panel.s.SystemType);
-    SendToSwitcher(panel, off ? CrosspointChangeMessage(OffSourceField, MaxInt14, destination)
-                              : CrosspointChangeMessage(SourceField, source, destination));
-}
-
-void SendSalvoExecute(Panel& panel, int salvo)
-{
-    if (isInt14(salvo))
-        SendToSwitcher(panel, SalvoExecuteMessage(salvo));
 }
 
 void SendPassword(Panel& panel, const QString& password)
@@ -106,16 +60,21 @@ void SendPassword(Panel& panel, const QString& password)
 
 void ProcessTypeRequest(Panel& panel, const QByteArray& message)
 {
-    const qsizetype length = message.size();
-    if ((length != 4 && length != 5) || !ChecksumMatches(message)
-        || ByteAt(message, 1) != TypeRequestTag)
+    MessageReader in(message);
+    const int tag = in.byte();
+    if (in.remaining() == 1)
+        in.skip(1);  // the longer form's data byte, not used
+    if (!in.atEnd() || tag != TypeRequestTag || !ChecksumMatches(message))
         return;
     SendToSwitcher(panel, TypeReplyMessage());
 }
 
 void ProcessPasswordRequest(Panel& panel, const QByteArray& message)
 {
-    if (message.size() != PasswordRequestLength || ByteAt(message, 1) != Tables::PasswordRequest)
+    MessageReader in(message);
+    const int mask = in.byte();
+    in.skip(9);  // the rest of the info request's frame, not examined
+    if (!in.atEnd() || mask != Tables::PasswordRequest)
         return;
     PanelState& s = panel.s;
     if (!s.IpPassword.isEmpty()) {
@@ -134,8 +93,12 @@ void ProcessPasswordRequest(Panel& panel, const QByteArray& message)
 
 void ProcessVersion(Panel& panel, const QByteArray& message)
 {
-    if (message.size() != VersionLength || !ChecksumMatches(message)
-        || ByteAt(message, 1) != VersionTag)
+    MessageReader in(message);
+    const int tag = in.byte();
+    in.skip(2);
+    const int type = in.int14();
+    in.skip(2);
+    if (!in.atEnd() || tag != VersionTag || !ChecksumMatches(message))
         return;
-    panel.s.SystemType = Int14At(message, 4);
+    panel.s.SystemType = type;
 }
