@@ -136,7 +136,7 @@ struct Loaded {
 Loaded Load(FuzzPanel& p, const std::vector<QByteArray>& messages)
 {
     PanelState& s = p.s;
-    InitVariables(s, p.view);
+    InitVariables(s, p.server);
     s.AppDir = AppDir;
     s.TcpIpMode = true;
     s.Connected = true;
@@ -228,7 +228,7 @@ double PollTickMicroseconds(int ticks)
     }
 
     auto p = std::make_unique<FuzzPanel>();
-    InitVariables(p->s, p->view);
+    InitVariables(p->s, p->server);
     p->s.AppDir = AppDir;
     p->s.TcpIpMode = false;
     p->s.ServerPath = dir.path() + QDir::separator();

@@ -11,12 +11,7 @@
 #include "RouterModel.h"
 #include "SimServer.h"
 
-#include "app/MainWindow.h"
-#include "app/QtLink.h"
-#include "app/QtWorker.h"
-#include "app/QtPrompts.h"
-#include "app/ServerAccess.h"
-#include "app/SystemClock.h"
+#include "app/Program.h"
 #include "core/Startup.h"
 #include "state/Panel.h"
 #include "storage/Settings.h"
@@ -92,23 +87,12 @@ RouterConfig Router256()
 
 // The panel as main() builds it, in AppDir dir; Form_Load runs in start().
 struct WiredPanel {
-    PanelState state;
-    MainWindow window;
-    QtPrompts prompts{&window, *window.outputSelect()};
-    SystemClock clock;
-    ServerAccess server;
-    QtLink link;
-    QtWorker worker;
-    Panel panel{state, window, prompts, clock, server, link, worker};
+    Program program;
+    PanelState& state = program.state();
+    Panel& panel = program.panel();
+    MainWindow& window = program.window();
 
-    explicit WiredPanel(const QString& dir)
-    {
-        state.AppDir = QDir::toNativeSeparators(dir) + QDir::separator();
-        window.setPanel(&panel);
-        server.setPanel(&panel);
-        prompts.setPanel(&panel);
-        link.setPanel(&panel);
-    }
+    explicit WiredPanel(const QString& dir) : program(QDir::toNativeSeparators(dir) + QDir::separator()) {}
 
     // Writes the settings file with the panel's own writer: destination 1, and either TCP/IP mode
     // on 127.0.0.1:port or File mode on serverDir at the default refresh rate.
@@ -122,11 +106,7 @@ struct WiredPanel {
         return WriteSettings(panel);
     }
 
-    void start()
-    {
-        Form_Load(panel);
-        window.show();
-    }
+    void start() { program.start(); }
 
     QComboBox* box() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
 

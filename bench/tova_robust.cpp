@@ -288,16 +288,20 @@ int FloodChild(char kind, int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir appDir;
-    PanelState s;
-    MainWindow window;
-    NullPrompts prompts;
-    NullClock clock;
-    NullServer server;
-    QtLink link;
-    InlineWorker worker;
-    Panel panel{s, window, prompts, clock, server, link, worker};
-    window.setPanel(&panel), link.setPanel(&panel);
-    InitVariables(s, window);
+    // The real window and socket link, the other ports doing nothing.
+    struct FloodPanel {
+        PanelState s;
+        NullPrompts prompts;
+        NullClock clock;
+        NullServer server;
+        InlineWorker worker;
+        Panel panel{s, window, prompts, clock, server, link, worker};
+        MainWindow window{panel};
+        QtLink link{panel};
+    } wired;
+    PanelState& s = wired.s;
+    Panel& panel = wired.panel;
+    InitVariables(s, wired.server);
     s.AppDir = appDir.path() + QDir::separator();
     s.TcpIpMode = true;
     s.IpAddress = QStringLiteral("127.0.0.1");

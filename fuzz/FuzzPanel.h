@@ -8,9 +8,6 @@
 class NullView final : public PanelView {
 public:
     void setWindowOrder(int) override {}
-    void setFileCheckInterval(int) override {}
-    void setFileCheckEnabled(bool) override {}
-    void setDecodeTimerEnabled(bool) override {}
     void clearSourceBox() override { items = 0; }
     void addSourceItem(const QString&) override { ++items; }
     void setSourceIndex(int) override {}
@@ -65,6 +62,8 @@ public:
     void SendSalvoExecute(int) override {}
     void ReadNetworkFiles(std::function<void(bool)> then) override { then(false); }
     void PollCycle() override {}
+    void setPollInterval(int) override {}
+    void setPollEnabled(bool) override {}
 };
 
 class CountingLink final : public Link {
@@ -79,6 +78,7 @@ public:
     }
     void scheduleReconnect(int) override {}
     void cancelReconnect() override {}
+    void setDecodeTimerEnabled(bool) override {}
     qint64 written = 0;
 };
 
@@ -100,8 +100,8 @@ inline FuzzPanel& FreshPanel()
     static FuzzPanel* const panel = new FuzzPanel;
     static const PanelState initial = [] {
         PanelState s;
-        NullView view;
-        InitVariables(s, view);
+        NullServer server;
+        InitVariables(s, server);
         return s;
     }();
     panel->s = initial;

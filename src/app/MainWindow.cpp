@@ -95,7 +95,7 @@ int MainWindow::ReadableClientWidth() const
     return std::max({MinimumClientWidth, bar, TitleBarWidth(*this)});
 }
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(Panel& panel) : m_panel(panel)
 {
     setObjectName(QStringLiteral("frmTovaMain"));
     setWindowTitle(QStringLiteral("ZEB Vantrel"));
@@ -135,8 +135,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
                                     m_cmboSourceSelect->sizeHint().height());
     // activated comes only from the operator (mouse, arrow keys, typing a name), never from code.
     connect(m_cmboSourceSelect, &QComboBox::activated, this, [this](int index) {
-        if (m_panel)
-            cmboSourceSelect_Click(*m_panel, index, m_cmboSourceSelect->itemText(index));
+        cmboSourceSelect_Click(m_panel, index, m_cmboSourceSelect->itemText(index));
     });
     // The box is the window's one control: it takes the keyboard for the window.
     setFocusProxy(m_cmboSourceSelect);
@@ -171,35 +170,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     row->addWidget(m_statusPanel2);
     bar->addWidget(panels, 1);
 
-    m_tmrFileCheck = new QTimer(this);
-    m_tmrFileCheck->setObjectName(QStringLiteral("tmrFileCheck"));
-    m_tmrFileCheck->setInterval(100);
-    // Precise: a coarse timer may fire up to 5 % late, which adds up to 5 ms to the time a
-    // File-mode take needs to show.
-    m_tmrFileCheck->setTimerType(Qt::PreciseTimer);
-    connect(m_tmrFileCheck, &QTimer::timeout, this, [this] {
-        if (m_panel)
-            m_panel->server.PollCycle();
-    });
-    m_tmrFileCheck->start();
-
     // Ends the salvo result message.
     m_tmrSalvoMsg = new QTimer(this);
     m_tmrSalvoMsg->setObjectName(QStringLiteral("tmrSalvoMsg"));
     m_tmrSalvoMsg->setInterval(1000);
     connect(m_tmrSalvoMsg, &QTimer::timeout, this, [this] {
-        if (m_panel)
-            tmrSalvoMsg_Timer(*m_panel);
-    });
-
-    // Runs only while RxBuffer holds bytes, so the idle panel does not wake every millisecond.
-    m_tmrDecode = new QTimer(this);
-    m_tmrDecode->setObjectName(QStringLiteral("tmrDecode"));
-    m_tmrDecode->setInterval(1);
-    m_tmrDecode->setTimerType(Qt::PreciseTimer);
-    connect(m_tmrDecode, &QTimer::timeout, this, [this] {
-        if (m_panel)
-            tmrDecode_Timer(*m_panel);
+        tmrSalvoMsg_Timer(m_panel);
     });
 
     buildMenus();
@@ -245,8 +221,7 @@ void MainWindow::buildMenus()
     };
     for (const auto& [command, handler] : handlers)
         connect(m_actions.at(command), &QAction::triggered, this, [this, handler = handler] {
-            if (m_panel)
-                handler(*m_panel);
+            handler(m_panel);
         });
 }
 
@@ -265,16 +240,6 @@ void MainWindow::setWindowOrder(int order)
     }
 }
 
-void MainWindow::setFileCheckInterval(int milliseconds) { m_tmrFileCheck->setInterval(milliseconds); }
-
-void MainWindow::setFileCheckEnabled(bool enabled)
-{
-    if (enabled)
-        m_tmrFileCheck->start();
-    else
-        m_tmrFileCheck->stop();
-}
-
 void MainWindow::addSourceItems(const QStringList& texts) { m_cmboSourceSelect->addItems(texts); }
 
 void MainWindow::setSourceBoxFrozen(bool frozen) { m_cmboSourceSelect->setUpdatesEnabled(!frozen); }
@@ -285,14 +250,6 @@ void MainWindow::setSalvoTimerEnabled(bool enabled)
         m_tmrSalvoMsg->start();
     else
         m_tmrSalvoMsg->stop();
-}
-
-void MainWindow::setDecodeTimerEnabled(bool enabled)
-{
-    if (enabled)
-        m_tmrDecode->start();
-    else
-        m_tmrDecode->stop();
 }
 
 void MainWindow::clearSourceBox()
@@ -374,8 +331,7 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     m_closing = true;
-    if (m_panel)
-        Unload_Program(*m_panel);
+    Unload_Program(m_panel);
     event->accept();
     Q_EMIT closed();
 }

@@ -19,16 +19,11 @@ struct Panel;
 class MainWindow final : public QMainWindow, public PanelView {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
-
-    // The panel whose events this window forwards; set once before Form_Load.
-    void setPanel(Panel* panel) { m_panel = panel; }
+    // The panel whose events this window forwards.
+    explicit MainWindow(Panel& panel);
 
     // PanelView
     void setWindowOrder(int order) override;
-    void setFileCheckInterval(int milliseconds) override;
-    void setFileCheckEnabled(bool enabled) override;
-    void setDecodeTimerEnabled(bool enabled) override;
     void clearSourceBox() override;
     void addSourceItem(const QString& text) override;
     void setSourceIndex(int index) override;
@@ -47,7 +42,6 @@ public:
     void closeAllWindows() override;
 
     QAction* action(MenuCommand command) const { return m_actions.at(command); }
-    QTimer* fileCheckTimer() const { return m_tmrFileCheck; }
     // Contents of the setup dialog's destination box, which the setup dialog shows.
     OutputSelect* outputSelect() { return &m_outputSelect; }
 
@@ -64,12 +58,10 @@ private:
     void buildMenus();
     QAction* addCommand(QMenu* menu, MenuCommand command, const char* objectName, const QString& caption);
 
-    Panel* m_panel = nullptr;
+    Panel& m_panel;
     QComboBox* m_cmboSourceSelect = nullptr;
     QLabel* m_statusPanel1 = nullptr;
     QLabel* m_statusPanel2 = nullptr;
-    QTimer* m_tmrFileCheck = nullptr;
-    QTimer* m_tmrDecode = nullptr;
     QTimer* m_tmrSalvoMsg = nullptr;
     std::map<MenuCommand, QAction*> m_actions;
     OutputSelect m_outputSelect;

@@ -12,12 +12,9 @@ struct Panel;
 class QtLink final : public QObject, public Link {
     Q_OBJECT
 public:
-    explicit QtLink(QObject* parent = nullptr);
+    explicit QtLink(Panel& panel);
     // The socket goes without raising an event: its timers are gone by then.
     ~QtLink() override;
-
-    // The panel whose events this link raises; set once before the first connect.
-    void setPanel(Panel* panel) { m_panel = panel; }
 
     bool connectToHost(const QString& address, int port) override;
     void close() override;
@@ -25,6 +22,7 @@ public:
     bool write(const QByteArray& bytes) override;
     void scheduleReconnect(int milliseconds) override;
     void cancelReconnect() override;
+    void setDecodeTimerEnabled(bool enabled) override;
 
 private:
     static constexpr qint64 ReadStep = 64 * 1024;
@@ -36,7 +34,8 @@ private:
     QTcpSocket m_socket;
     QTimer m_retake;  // asks again while the panel does not want more bytes
     QTimer m_reconnect;  // the delay of an automatic reconnect
-    Panel* m_panel = nullptr;
+    QTimer m_tmrDecode;  // works through RxBuffer, one message a tick, while it holds bytes
+    Panel& m_panel;
     bool m_connecting = false;  // a connect was started and has not yet succeeded or failed
     bool m_closing = false;     // our own close: no event
 };

@@ -53,7 +53,10 @@ MsgResult ResultOf(int button)
 
 } // namespace
 
-QtPrompts::QtPrompts(QWidget* owner, OutputSelect& destinations) : m_owner(owner), m_destinations(destinations) {}
+QtPrompts::QtPrompts(Panel& panel, QWidget* owner, OutputSelect& destinations)
+    : m_owner(owner), m_destinations(destinations), m_panel(panel)
+{
+}
 
 QtPrompts::~QtPrompts() = default;
 
@@ -86,7 +89,7 @@ void QtPrompts::showMessage(const QString& text, const QString& title, MsgIcon i
 
 void QtPrompts::openDialog(Dialog dialog, const QString& tag, Closed done)
 {
-    Panel& panel = *m_panel;
+    Panel& panel = m_panel;
     PanelDialog* window = nullptr;
     switch (dialog) {
     case Dialog::ServerPassword:

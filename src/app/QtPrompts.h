@@ -20,11 +20,9 @@ struct Panel;
 // without a nested event loop.
 class QtPrompts final : public Prompts {
 public:
-    QtPrompts(QWidget* owner, OutputSelect& destinations);
+    // Boxes and dialogs go over owner; the setup dialog shows destinations.
+    QtPrompts(Panel& panel, QWidget* owner, OutputSelect& destinations);
     ~QtPrompts() override;
-
-    // The panel the dialogs work on; set once before the first dialog.
-    void setPanel(Panel* panel) { m_panel = panel; }
 
     void closeDialog(Dialog dialog) override;
     bool openHelp() override;
@@ -47,7 +45,7 @@ private:
 
     QWidget* m_owner;
     OutputSelect& m_destinations;
-    Panel* m_panel = nullptr;
+    Panel& m_panel;
     std::unique_ptr<LoginDialog> m_login;
     std::unique_ptr<SetupDialog> m_setup;
     std::unique_ptr<PasswordDialog> m_password;

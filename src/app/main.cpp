@@ -1,13 +1,7 @@
 #include "app/CommandLine.h"
-#include "app/MainWindow.h"
-#include "app/QtLink.h"
-#include "app/QtPrompts.h"
-#include "app/QtWorker.h"
-#include "app/ServerAccess.h"
-#include "app/SystemClock.h"
+#include "app/Program.h"
 #include "core/Startup.h"
 #include "platform/TerminationSignals.h"
-#include "state/Panel.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -36,35 +30,22 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("tova-vantrel"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    PanelState state;
-    state.AppDir = PanelAppDir(options);
-    if (state.AppDir.isEmpty())
+    const QString appDir = PanelAppDir(options);
+    if (appDir.isEmpty())
         return 1;
 
-    MainWindow window;
-    QtPrompts prompts(&window, *window.outputSelect());
-    SystemClock clock;
-    ServerAccess server;
-    QtLink link;
-    QtWorker worker;
-    Panel panel{state, window, prompts, clock, server, link, worker};
-    window.setPanel(&panel);
-    server.setPanel(&panel);
-    prompts.setPanel(&panel);
-    link.setPanel(&panel);
+    Program program(appDir);
+    MainWindow& window = program.window();
     // Every way out runs the one shut-down: Exit, closing the window, SIGTERM or SIGINT.
     OnTerminationSignal(&window, [&window] { window.close(); });
     QObject::connect(&window, &MainWindow::closed, &app, &QApplication::quit);
 
     // Start-up runs inside the event loop, so that a signal or a close at any moment, with any
     // dialog open, ends the program through the same shut-down.
-    QTimer::singleShot(0, &window, [&panel, &window] {
-        Form_Load(panel);
-        window.show();
-    });
+    QTimer::singleShot(0, &window, [&program] { program.start(); });
     const int status = QApplication::exec();
-    Unload_Program(panel);
-    if (!worker.shutDown(WorkerShutDownWait)) {
+    Unload_Program(program.panel());
+    if (!program.finishWorker(WorkerShutDownWait)) {
         // The worker is blocked on a share that does not answer: end without waiting for it.
         std::fflush(nullptr);
         ::_exit(status);

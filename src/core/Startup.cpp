@@ -60,7 +60,7 @@ void Form_Load(Panel& panel)
     PanelState& s = panel.s;
     PanelView& view = panel.view;
 
-    InitVariables(s, view);
+    InitVariables(s, panel.server);
     view.setWindowOrder(TopMost);
 
     view.clearSourceBox();
@@ -103,7 +103,7 @@ void Unload_Program(Panel& panel)
     panel.s.ShutDownDone = true;
     // Nothing that a box or the worker would have done after an answer runs from here on.
     panel.prompts.endAll();
-    panel.view.setFileCheckEnabled(false);
+    panel.server.setPollEnabled(false);
     WriteSettings(panel);
     panel.view.closeAllWindows();
 }

@@ -375,7 +375,7 @@ void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done
             path += QDir::separator();
         s.ServerPath = path;
         if (s.RefreshRate != form.SetupRefreshRate || s.FileTimeOut != form.SetupFileTimeOut) {
-            panel.view.setFileCheckInterval(s.RefreshRate);
+            panel.server.setPollInterval(s.RefreshRate);
             s.FileTimeOutTicks = static_cast<int>(std::nearbyint(1000.0 / s.RefreshRate * s.FileTimeOut));
         }
         // The files are read off the GUI thread; the dialog waits for them without blocking.
@@ -392,7 +392,7 @@ void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done
         });
         return;
     }
-    panel.view.setFileCheckInterval(s.PollRate * 1000);
+    panel.server.setPollInterval(s.PollRate * 1000);
     FinishOk(panel, form, done);
 }
 

@@ -188,14 +188,14 @@ void scktServer_DataArrival(Panel& panel, const QByteArray& bytes)
     } else {
         buffer.append(bytes);
     }
-    panel.view.setDecodeTimerEnabled(true);
+    panel.link.setDecodeTimerEnabled(true);
     ProcessCommand(panel);
 }
 
 void tmrDecode_Timer(Panel& panel)
 {
     if (panel.s.RxBuffer.isEmpty()) {
-        panel.view.setDecodeTimerEnabled(false);
+        panel.link.setDecodeTimerEnabled(false);
         return;
     }
     ProcessCommand(panel);
@@ -203,7 +203,7 @@ void tmrDecode_Timer(Panel& panel)
     // arrive, and their arrival starts the timer again: stop instead of scanning it every
     // millisecond.
     if (HoldsOnlyIncompleteMessage(panel.s.RxBuffer))
-        panel.view.setDecodeTimerEnabled(false);
+        panel.link.setDecodeTimerEnabled(false);
 }
 
 bool WantsMoreBytes(const PanelState& s)

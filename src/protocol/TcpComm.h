@@ -24,6 +24,11 @@ inline constexpr qsizetype RxBacklogLimit = 64 * 1024;
 // it holds only the start of a message that only more bytes can complete.
 bool WantsMoreBytes(const PanelState& s);
 
+// tmrDecode decodes one message a tick at this interval (ms); a link that holds a fast peer back
+// asks for its bytes again after RetakeInterval (ms).
+inline constexpr int DecodeInterval = 1;
+inline constexpr int RetakeInterval = 1;
+
 // Table requests still unanswered are repeated after this many poll ticks.
 inline constexpr int RequestRetryLimit = 25;
 

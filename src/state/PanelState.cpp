@@ -7,7 +7,7 @@ QString DefaultInputAlpha(int channel)
     return QStringLiteral("Inpt%1").arg(channel + 1, 4, 10, QLatin1Char('0'));
 }
 
-void InitVariables(PanelState& s, PanelView& view)
+void InitVariables(PanelState& s, Server& server)
 {
     s.NumInputs = 256;
     s.NumOutputs = 256;
@@ -45,7 +45,7 @@ void InitVariables(PanelState& s, PanelView& view)
     s.FileTimeOut = 50;
     s.FileTimeOutTicks = 1000 / s.RefreshRate * s.FileTimeOut;
 
-    view.setFileCheckInterval(s.RefreshRate);
+    server.setPollInterval(s.RefreshRate);
 
     s.FileMissCount = 0;
     for (auto& record : s.OutputStatus)

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-class PanelView;
+class Server;
 
 // Crosspoint state of one destination, as the crosspoint map gives it.
 struct OutputStatusRecord {
@@ -161,7 +161,7 @@ struct PanelState {
 };
 
 // Start-up defaults of every variable; sets the poll timer's interval through the view.
-void InitVariables(PanelState& s, PanelView& view);
+void InitVariables(PanelState& s, Server& server);
 
 // "Inpt0001" .. : the default name of source channel i.
 QString DefaultInputAlpha(int channel);

@@ -25,12 +25,6 @@ public:
     // TopMost (-1) or NotTopMost (-2); position and size stay as they are.
     virtual void setWindowOrder(int order) = 0;
 
-    // tmrFileCheck: File-mode poll or TCP/IP link poll.
-    virtual void setFileCheckInterval(int milliseconds) = 0;
-    virtual void setFileCheckEnabled(bool enabled) = 0;
-    // tmrDecode: drains RxBuffer one message per tick while it holds bytes.
-    virtual void setDecodeTimerEnabled(bool enabled) = 0;
-
     // cmboSourceSelect.
     virtual void clearSourceBox() = 0;
     virtual void addSourceItem(const QString& text) = 0;
@@ -41,7 +35,7 @@ public:
     virtual void addSourceItems(const QStringList& texts) = 0;
     // While frozen the box is not redrawn, so a rebuild shows only its result.
     virtual void setSourceBoxFrozen(bool frozen) = 0;
-    // tmrSalvoMsg: ends the salvo result message after one interval (1000 ms).
+    // tmrSalvoMsg: ends the salvo result message the box shows, after one interval (1000 ms).
     virtual void setSalvoTimerEnabled(bool enabled) = 0;
     // Shows a text that is none of the box's entries (a destination feeding the controlled one);
     // no entry is selected meanwhile.
@@ -142,6 +136,8 @@ public:
     // After the delay, once, raises scktServer_ReconnectDue; a new call replaces a pending one.
     virtual void scheduleReconnect(int milliseconds) = 0;
     virtual void cancelReconnect() = 0;
+    // tmrDecode: calls tmrDecode_Timer every DecodeInterval while enabled.
+    virtual void setDecodeTimerEnabled(bool enabled) = 0;
 };
 
 // Work that may block on the outside world for minutes (a network share that stopped answering)
@@ -185,4 +181,7 @@ public:
     virtual void ReadNetworkFiles(std::function<void(bool read)> then) = 0;
     // One tick of tmrFileCheck: the link poll in TCP/IP mode, the file poll in File mode.
     virtual void PollCycle() = 0;
+    // tmrFileCheck: File-mode poll (RefreshRate ms) or TCP/IP link poll (PollRate s).
+    virtual void setPollInterval(int milliseconds) = 0;
+    virtual void setPollEnabled(bool enabled) = 0;
 };

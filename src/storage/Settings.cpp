@@ -117,7 +117,7 @@ void readKeys(Panel& panel, const IniFile& ini)
     s.ServerPath = r.string("FILE", "Server path");
     s.RefreshRate = r.limited("FILE", "Refresh Rate", 32500);
     if (!s.TcpIpMode)
-        panel.view.setFileCheckInterval(s.RefreshRate);
+        panel.server.setPollInterval(s.RefreshRate);
     s.FileTimeOut = r.limited("FILE", "Time Out", 3600);
     s.FileTimeOutTicks = static_cast<int>(rounded(1000.0 / s.RefreshRate * s.FileTimeOut));
 
@@ -125,7 +125,7 @@ void readKeys(Panel& panel, const IniFile& ini)
     s.IpAddress = r.string("TCP/IP", "IP Address");
     s.PollRate = r.limited("TCP/IP", "Poll Rate", 3600);
     if (s.TcpIpMode)
-        panel.view.setFileCheckInterval(s.PollRate * 1000);
+        panel.server.setPollInterval(s.PollRate * 1000);
     s.IpTimeOut = r.limited("TCP/IP", "Time Out", 3600);
     s.IpPassword = r.password("TCP/IP", "IP Password");
     s.AutoReconnect = r.text("TCP/IP", "Auto Reconnect") == "Yes";

@@ -30,7 +30,7 @@ struct Router : TestPanel {
     explicit Router(int type = 0, QStringList names = list("Aux|Mic|Tape"), Ints channels = {2, 0, 1},
                     const QString& displayList = QStringLiteral("111"))
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.TcpIpMode = s.PanelPopulated = true;
         s.PendingTables = 0;
         s.SystemType = type;

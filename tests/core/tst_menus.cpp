@@ -19,7 +19,7 @@ QString dialogName(Dialog d)
 struct Loaded : TestPanel {
     Loaded()
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.TcpIpMode = s.PanelPopulated = true;
         s.PendingTables = 0;
         s.NumOutputs = 1;

@@ -16,7 +16,7 @@ struct SalvoPanel : TestPanel {
     // Enters salvo mode with numSalvos salvos (-1: one per name).
     explicit SalvoPanel(const QStringList& names = Names, const QList<int>& keys = Keys, int numSalvos = -1)
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.NumSalvos = numSalvos < 0 ? int(names.size()) : numSalvos;
         s.SalvoAlphaList.assign(names.begin(), names.end());
         if (!names.isEmpty()) {

@@ -104,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(t->view.sourceItems, QStringList{QStringLiteral("No System")});
         QCOMPARE(t->view.menuEnabled[MenuCommand::Connect], true);
         QCOMPARE(t->view.menuEnabled[MenuCommand::SalvoMode], true);
-        QCOMPARE(t->view.fileCheckInterval, 1000);
+        QCOMPARE(t->server.pollInterval, 1000);
         QCOMPARE(t->view.windowOrder, stayOnTop ? TopMost : NotTopMost);
         QCOMPARE(t->s.OutputControlled, 2);
     }
@@ -119,7 +119,7 @@ private Q_SLOTS:
         QVERIFY(t->view.sourceBoxEnabled);
         QCOMPARE(t->view.menuEnabled[MenuCommand::SalvoMode], false);
         QCOMPARE(t->view.menuEnabled[MenuCommand::Connect], false);
-        QCOMPARE(t->view.fileCheckInterval, 100);
+        QCOMPARE(t->server.pollInterval, 100);
     }
 
     // File mode without reachable server files: the message, then setup behind a login when a

@@ -15,7 +15,7 @@ const QString SendFailed = QStringLiteral("Error Sending Crosspoint Command To S
 struct TakePanel : TestPanel {
     explicit TakePanel(int type)
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.SystemType = type;
         s.NumInputs = 4;
         s.ComboChannelList = {5, 300, 7, 3};

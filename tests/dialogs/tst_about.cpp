@@ -17,7 +17,7 @@ private Q_SLOTS:
     void init()
     {
         t = std::make_unique<TestPanel>();
-        InitVariables(t->s, t->view);
+        InitVariables(t->s, t->server);
         t->s.OutputListIndex = 2;
         t->s.OutputChannelList[2] = 4;
         t->s.OutputAlphaList[2] = QStringLiteral("STUDIO A");

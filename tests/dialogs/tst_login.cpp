@@ -25,7 +25,7 @@ private Q_SLOTS:
     void init()
     {
         t = std::make_unique<TestPanel>();
-        InitVariables(t->s, t->view);
+        InitVariables(t->s, t->server);
         t->s.UserName = QStringLiteral("operator");
         t->s.UserPassword = QStringLiteral("Secret");
     }

@@ -26,7 +26,7 @@ struct Fixture {
     SetupForm form;
     Fixture(bool tcpIp)
     {
-        InitVariables(t.s, t.view);
+        InitVariables(t.s, t.server);
         t.s.TcpIpMode = tcpIp;
         t.s.IpAddress = QStringLiteral("10.0.0.1");
         t.s.IpPort = 1250;
@@ -121,7 +121,7 @@ private Q_SLOTS:
         f.form.txtRefresh = QStringLiteral("32500");
         QCOMPARE(f.ok(), std::optional<bool>(true));
         QCOMPARE(f.t.s.IpPort, 65535);
-        QCOMPARE(f.t.view.fileCheckInterval, 3600000);
+        QCOMPARE(f.t.server.pollInterval, 3600000);
         QCOMPARE(f.t.view.status1, QStringLiteral("No System"));
         QVERIFY(QFile::exists(f.t.path(QStringLiteral("zebntpnl.ini"))));
     }
@@ -142,14 +142,14 @@ private Q_SLOTS:
     void fileModeTimer()
     {
         Fixture f(false);
-        f.t.view.fileCheckInterval = -7;
+        f.t.server.pollInterval = -7;
         f.form.directory = f.t.s.AppDir;
         QFETCH(QString, refresh);
         QFETCH(QString, timeout);
         f.form.txtRefresh = refresh;
         f.form.txtTimeout = timeout;
         QCOMPARE(f.ok(), std::optional<bool>(true));
-        QTEST(f.t.view.fileCheckInterval, "interval");
+        QTEST(f.t.server.pollInterval, "interval");
         QTEST(f.t.s.FileTimeOutTicks, "ticks");
         QVERIFY(f.t.s.ServerPath.endsWith(QDir::separator()));
         QCOMPARE(f.t.server.reads, 1);
@@ -338,7 +338,7 @@ private Q_SLOTS:
     void window()
     {
         TestPanel t;
-        InitVariables(t.s, t.view);
+        InitVariables(t.s, t.server);
         t.s.TcpIpMode = true;
         OutputSelect destinations;
         SetupDialog dialog(t.panel, destinations);
@@ -371,7 +371,7 @@ private Q_SLOTS:
     void windowFileMode()
     {
         TestPanel t;
-        InitVariables(t.s, t.view);
+        InitVariables(t.s, t.server);
         // The server directory comes after sixty others: out of sight unless the tree scrolls.
         for (int i = 0; i < 60; ++i)
             QDir(t.s.AppDir).mkdir(QStringLiteral("a%1").arg(i, 2, 10, QLatin1Char('0')));

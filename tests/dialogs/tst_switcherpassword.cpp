@@ -21,7 +21,7 @@ private Q_SLOTS:
     void init()
     {
         t = std::make_unique<TestPanel>();
-        InitVariables(t->s, t->view);
+        InitVariables(t->s, t->server);
         t->link.connected = true;
         dialog = std::make_unique<SwitcherPasswordDialog>(t->panel);
         dialog->show();

@@ -18,7 +18,7 @@ namespace {
 struct Sources : TestPanel {
     Sources(int n, const QString& displayList, bool withOff = false)
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.NumInputs = n;
         s.InputAlphas.clear();
         for (int c = 0; c < n; ++c)

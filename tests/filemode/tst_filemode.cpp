@@ -80,7 +80,7 @@ struct FilePanel : TestPanel {
     QString server;
     FilePanel()
     {
-        InitVariables(s, view);
+        InitVariables(s, TestPanel::server);
         server = dir.path() + QStringLiteral("/server/");
         QDir().mkpath(server);
         s.ServerPath = server;

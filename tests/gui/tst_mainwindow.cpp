@@ -40,7 +40,6 @@ QByteArray settingsFile(const QByteArray& tcpIpMode, const QByteArray& stayOnTop
 struct WindowPanel {
     QTemporaryDir dir;
     PanelState s;
-    MainWindow window;
     RecordingView promptView;  // only for ScriptedPrompts' bookkeeping
     ScriptedPrompts prompts{promptView};
     FixedClock clock;
@@ -48,11 +47,11 @@ struct WindowPanel {
     RecordingLink link;
     ManualWorker worker;
     Panel panel{s, window, prompts, clock, server, link, worker};
+    MainWindow window{panel};
 
     WindowPanel()
     {
         s.AppDir = dir.path() + QDir::separator();
-        window.setPanel(&panel);
         prompts.windowOrderNow = [this] { return isTopMost(window) ? TopMost : NotTopMost; };
     }
 
@@ -74,7 +73,7 @@ struct WindowPanel {
     // display leaves it once the tables are in.
     void populate()
     {
-        InitVariables(s, window);
+        InitVariables(s, server);
         s.TcpIpMode = true;
         s.PanelPopulated = true;
         s.OutputControlled = 4;
@@ -161,8 +160,8 @@ private Q_SLOTS:
         QCOMPARE(box->currentText(), QStringLiteral("No System"));
         QCOMPARE(box->isEnabled(), sourceEnabled);
         QCOMPARE(isTopMost(p.window), topMost);
-        QCOMPARE(p.window.fileCheckTimer()->interval(), interval);
-        QVERIFY(p.window.fileCheckTimer()->isActive());
+        QCOMPARE(p.server.pollInterval, interval);
+        QVERIFY(p.server.pollEnabled);
         QCOMPARE(p.server.connects, connects);
         QCOMPARE(p.server.reads, reads);
         QCOMPARE(p.prompts.titles(), asked);
@@ -285,7 +284,7 @@ private Q_SLOTS:
         QCOMPARE(p.setting("CONFIG", "Output"), QByteArray("12"));
         QVERIFY(!p.window.isVisible());
         QVERIFY(!other.isVisible());
-        QVERIFY(!p.window.fileCheckTimer()->isActive());
+        QVERIFY(!p.server.pollEnabled);
         QCOMPARE(p.server.connects, 1);
         QCOMPARE(p.server.disconnects, 0);
 

@@ -5,11 +5,7 @@
 
 #include "support/Fakes.h"
 
-#include "app/MainWindow.h"
-#include "app/QtLink.h"
-#include "app/QtWorker.h"
-#include "app/QtPrompts.h"
-#include "app/ServerAccess.h"
+#include "app/Program.h"
 #include "core/Startup.h"
 #include "protocol/TcpComm.h"
 #include "RouterModel.h"
@@ -30,27 +26,6 @@
 namespace {
 
 constexpr int Bound = 5000;
-
-// The panel exactly as main() builds it, with the real dialogs.
-struct Program {
-    PanelState s;
-    MainWindow window;
-    QtPrompts prompts{&window, *window.outputSelect()};
-    FixedClock clock;
-    ServerAccess server;
-    QtLink link;
-    QtWorker worker;
-    Panel panel{s, window, prompts, clock, server, link, worker};
-
-    explicit Program(const QString& appDir)
-    {
-        s.AppDir = appDir;
-        window.setPanel(&panel);
-        server.setPanel(&panel);
-        prompts.setPanel(&panel);
-        link.setPanel(&panel);
-    }
-};
 
 // Answers the modal windows that open, one after the other, with the given actions.
 class Operator : public QObject {
@@ -122,39 +97,38 @@ private Q_SLOTS:
                     return true;
                 },
             });
-            Form_Load(first.panel);
-            first.window.show();
+            first.start();
             // Start-up does not wait for the operator: the dialogs follow one another in the loop.
             QVERIFY(WaitUntil([&user] { return user.done(); }, Bound));
-            QVERIFY(first.s.TcpIpMode);
-            QCOMPARE(first.s.UserName, QStringLiteral("Night Shift"));
+            QVERIFY(first.state().TcpIpMode);
+            QCOMPARE(first.state().UserName, QStringLiteral("Night Shift"));
 
             // The panel connects and fills its box; a take goes through the server.
             QVERIFY(QTest::qWaitFor([&] {
-                if (first.s.Connected && !first.s.PanelPopulated)
-                    PollTick(first.panel);
-                return first.s.PanelPopulated && first.s.RxBuffer.isEmpty();
+                if (first.state().Connected && !first.state().PanelPopulated)
+                    PollTick(first.panel());
+                return first.state().PanelPopulated && first.state().RxBuffer.isEmpty();
             }, Bound));
-            auto* box = first.window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect"));
+            auto* box = first.window().findChild<QComboBox*>(QStringLiteral("cmboSourceSelect"));
             QVERIFY(box->isEnabled());
             QCOMPARE(box->count(), 10);
             const QString chosen = box->itemText(box->currentIndex() + 1);
             QTest::keyClick(box, Qt::Key_Down);
             QTRY_COMPARE_WITH_TIMEOUT(box->currentText(), chosen, Bound);
-            first.window.close();  // shut-down writes the settings
+            first.window().close();  // shut-down writes the settings
         }
 
         // The next start reads the same settings and asks nothing.
         Program next(appDir);
         Operator nobody({});
-        Form_Load(next.panel);
-        QVERIFY(next.s.TcpIpMode);
-        QCOMPARE(next.s.IpAddress, QStringLiteral("127.0.0.1"));
-        QCOMPARE(next.s.IpPort, static_cast<int>(sim.serverPort()));
-        QCOMPARE(next.s.UserName, QStringLiteral("Night Shift"));
-        QCOMPARE(next.s.UserPassword, QStringLiteral("s3cret"));
-        QCOMPARE(next.s.OutputControlled, 0);
-        QVERIFY(next.window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect"))->isEnabled());
+        Form_Load(next.panel());
+        QVERIFY(next.state().TcpIpMode);
+        QCOMPARE(next.state().IpAddress, QStringLiteral("127.0.0.1"));
+        QCOMPARE(next.state().IpPort, static_cast<int>(sim.serverPort()));
+        QCOMPARE(next.state().UserName, QStringLiteral("Night Shift"));
+        QCOMPARE(next.state().UserPassword, QStringLiteral("s3cret"));
+        QCOMPARE(next.state().OutputControlled, 0);
+        QVERIFY(next.window().findChild<QComboBox*>(QStringLiteral("cmboSourceSelect"))->isEnabled());
     }
 };
 

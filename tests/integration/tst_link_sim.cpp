@@ -25,11 +25,10 @@ constexpr int Bound = 5000;  // ms, for every wait on the network
 struct LivePanel : BasicTestPanel<QtLink> {
     explicit LivePanel(quint16 port)
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.TcpIpMode = true;
         s.IpAddress = QStringLiteral("127.0.0.1");
         s.IpPort = port;
-        link.setPanel(&panel);
     }
 
     // What tmrDecode does between events: one message per tick until nothing more is decoded.

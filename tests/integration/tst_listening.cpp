@@ -2,16 +2,11 @@
 // server share that stopped answering, the link, the poll and the window go on. The real program's
 // parts (window, prompts, socket link, file worker, timers) against the simulator.
 
-#include "support/Fakes.h"
+#include "support/LiveProgram.h"
 #include "support/HungShare.h"
 #include "support/SimFiles.h"
 
 #include "SimServer.h"
-#include "app/MainWindow.h"
-#include "app/QtLink.h"
-#include "app/QtPrompts.h"
-#include "app/QtWorker.h"
-#include "app/ServerAccess.h"
 #include "core/Startup.h"
 
 #include <QApplication>
@@ -29,40 +24,7 @@ namespace {
 constexpr int Bound = 5000;  // ms, for every wait on the network or the worker
 
 // The panel exactly as main() builds it, started from the given settings file.
-struct LivePanel {
-    QTemporaryDir dir;
-    PanelState s;
-    MainWindow window;
-    QtPrompts prompts{&window, *window.outputSelect()};
-    FixedClock clock;
-    ServerAccess server;
-    QtLink link;
-    QtWorker worker;
-    Panel panel{s, window, prompts, clock, server, link, worker};
-
-    explicit LivePanel(const QByteArray& settings)
-    {
-        s.AppDir = dir.path() + QDir::separator();
-        WriteTestFile(s.AppDir + QStringLiteral("zebntpnl.ini"), settings);
-        window.setPanel(&panel);
-        server.setPanel(&panel);
-        prompts.setPanel(&panel);
-        link.setPanel(&panel);
-        Form_Load(panel);
-        window.show();
-    }
-    ~LivePanel()
-    {
-        Unload_Program(panel);
-        worker.shutDown(Bound);
-    }
-
-    QComboBox* box() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
-    QString status(int n) const
-    {
-        return window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel%1").arg(n))->text();
-    }
-};
+using LivePanel = LiveProgram;
 
 QByteArray FileModeSettings(const QString& serverPath)
 {
@@ -76,15 +38,6 @@ QWidget* Showing(const QString& objectName)
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->objectName() == objectName)
             return w;
-    return nullptr;
-}
-
-// The message box with that title that is showing, or null.
-QMessageBox* BoxShowing(const QString& title)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->windowTitle() == title)
-            return box;
     return nullptr;
 }
 
@@ -242,7 +195,7 @@ private Q_SLOTS:
         QElapsedTimer exit;
         exit.start();
         Unload_Program(p.panel);
-        QVERIFY(!p.worker.shutDown(100));  // still blocked on the share, and not waited for
+        QVERIFY(!p.program.finishWorker(100));  // still blocked on the share, and not waited for
         QVERIFY2(exit.elapsed() < 1000, qPrintable(QStringLiteral("shut-down took %1 ms").arg(exit.elapsed())));
         QVERIFY(QFile::exists(p.s.AppDir + QStringLiteral("zebntpnl.ini")));
         share.resume();

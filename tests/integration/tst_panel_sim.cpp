@@ -2,13 +2,8 @@
 // what an operator sees and does, end to end. Poll ticks are driven by the test; the socket, the
 // decode timer and the salvo timer run for real.
 
-#include "support/Fakes.h"
+#include "support/LiveProgram.h"
 
-#include "app/MainWindow.h"
-#include "app/QtLink.h"
-#include "app/QtWorker.h"
-#include "app/ServerAccess.h"
-#include "core/Startup.h"
 #include "protocol/TcpComm.h"
 #include "RouterModel.h"
 #include "FileServer.h"
@@ -25,19 +20,8 @@ namespace {
 
 constexpr int Bound = 5000;  // ms, for every wait on the network
 
-// The panel as main() builds it, with prompts answered by a script.
-struct RealPanel {
-    QTemporaryDir dir;
-    PanelState s;
-    MainWindow window;
-    RecordingView promptView;  // only for ScriptedPrompts' bookkeeping
-    ScriptedPrompts prompts{promptView};
-    FixedClock clock;
-    ServerAccess server;
-    QtLink link;
-    QtWorker worker;
-    Panel panel{s, window, prompts, clock, server, link, worker};
-
+// The panel as main() builds it.
+struct RealPanel : LiveProgram {
     // TCP/IP mode against the simulator's port.
     RealPanel(quint16 port, int output)
         : RealPanel("[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\n"
@@ -45,23 +29,9 @@ struct RealPanel {
                     + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n")
     {
     }
+    explicit RealPanel(const QByteArray& settings) : LiveProgram(settings) {}
 
-    explicit RealPanel(const QByteArray& settings)
-    {
-        s.AppDir = dir.path() + QDir::separator();
-        QFile ini(s.AppDir + QStringLiteral("zebntpnl.ini"));
-        if (ini.open(QIODevice::WriteOnly))
-            ini.write(settings);
-        ini.close();
-        window.setPanel(&panel);
-        server.setPanel(&panel);
-        link.setPanel(&panel);
-        Form_Load(panel);
-        window.show();
-    }
-
-    QComboBox* box() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
-    QString status1() const { return window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel1"))->text(); }
+    QString status1() const { return status(1); }
 
     // Polls (as the poll timer would, only faster) until the panel shows the router.
     bool populate()
@@ -235,7 +205,7 @@ private Q_SLOTS:
         RealPanel p("[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n"
                     "[FILE]\r\nServer path=" + files.path().toLatin1() + "/\r\nRefresh Rate=100\r\nTime Out=5\r\n"
                     "[TCP/IP]\r\nIP Port=1250\r\n");
-        p.window.setFileCheckEnabled(false);  // ticks are driven here
+        p.panel.server.setPollEnabled(false);  // ticks are driven here
         // One tick, its files read by the worker and applied.
         const auto tick = [&p] {
             FilePollTick(p.panel);
@@ -261,11 +231,11 @@ private Q_SLOTS:
         for (int n = 0; n < 120; ++n)
             tick();
         QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("NF"));
-        QCOMPARE(p.prompts.titles(), QStringList{QStringLiteral("Error Reading Network Files")});
+        QCOMPARE(BoxesShowing(QStringLiteral("Error Reading Network Files")).size(), 1);
         server.endOutage();
         tick();
         QCOMPARE(p.window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel2"))->text(), QStringLiteral("OK"));
-        QCOMPARE(p.prompts.titles().size(), 1);
+        QCOMPARE(BoxesShowing(QStringLiteral("Error Reading Network Files")).size(), 1);  // still the one
     }
 };
 

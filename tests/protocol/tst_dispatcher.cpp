@@ -16,7 +16,7 @@ QByteArray hex(const char* text)
 struct Connected : TestPanel {
     Connected()
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         link.connected = true;
         s.Connected = true;
     }

@@ -127,7 +127,7 @@ QByteArray badChecksum(QByteArray message)
 struct Rig : TestPanel {
     Rig()
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.TcpIpMode = true;
         s.Connected = link.connected = true;
     }

@@ -21,7 +21,7 @@ const QString ConnectFailure = QStringLiteral("Unable to connect to remote host"
 struct LinkPanel : TestPanel {
     LinkPanel()
     {
-        InitVariables(s, view);
+        InitVariables(s, server);
         s.TcpIpMode = true;
         s.IpAddress = QStringLiteral("10.0.0.5");
     }
@@ -265,11 +265,11 @@ private Q_SLOTS:
         LinkPanel t;
         t.connect();
         scktServer_DataArrival(t.panel, hex("0181"));
-        QVERIFY(t.view.decodeTimerEnabled);
+        QVERIFY(t.link.decodeTimerEnabled);
         tmrDecode_Timer(t.panel);  // only the start of a message: nothing to do until more arrives
-        QVERIFY(!t.view.decodeTimerEnabled);
+        QVERIFY(!t.link.decodeTimerEnabled);
         scktServer_DataArrival(t.panel, hex("64"));
-        QVERIFY(t.view.decodeTimerEnabled);
+        QVERIFY(t.link.decodeTimerEnabled);
         QVERIFY(t.link.sent.isEmpty());
         scktServer_DataArrival(t.panel, hex("64FF"));
         QCOMPARE(t.link.sent, QList<QByteArray>{TypeReply});
@@ -279,17 +279,17 @@ private Q_SLOTS:
     {
         LinkPanel t;
         t.connect();
-        t.view.decodeTimerEnabled = false;
+        t.link.decodeTimerEnabled = false;
         scktServer_DataArrival(t.panel, Poll + TypeRequest + Poll);
-        QVERIFY(t.view.decodeTimerEnabled);
+        QVERIFY(t.link.decodeTimerEnabled);
         QCOMPARE(t.link.sent.size(), 1);
         tmrDecode_Timer(t.panel);
         QCOMPARE(t.link.sent.size(), 2);
         tmrDecode_Timer(t.panel);
         QCOMPARE(t.link.sent, (QList<QByteArray>{hex("F4"), TypeReply, hex("F4")}));
-        QVERIFY(t.view.decodeTimerEnabled);
+        QVERIFY(t.link.decodeTimerEnabled);
         tmrDecode_Timer(t.panel);
-        QVERIFY(!t.view.decodeTimerEnabled);
+        QVERIFY(!t.link.decodeTimerEnabled);
     }
 
     void populateOnceTablesAreIn()

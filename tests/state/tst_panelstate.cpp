@@ -9,9 +9,9 @@ private Q_SLOTS:
     {
         PanelState s;
         s.NumInputs = 7;  // InitVariables starts from the default router size whatever stood before
-        RecordingView view;
-        view.fileCheckInterval = 0;
-        InitVariables(s, view);
+        FakeServer server;
+        server.pollInterval = 0;
+        InitVariables(s, server);
 
         QCOMPARE(s.NumInputs, 256);
         QCOMPARE(s.NumOutputs, 256);
@@ -29,14 +29,14 @@ private Q_SLOTS:
         QVERIFY(!s.TcpIpMode);
         QCOMPARE(s.IpAddress, QStringLiteral("0.0.0.0"));
         QCOMPARE(s.IpPort, 1250);
-        QCOMPARE(view.fileCheckInterval, 100);
+        QCOMPARE(server.pollInterval, 100);
     }
 
     void inhibitLookupIsSourceMajor()
     {
         PanelState s;
-        RecordingView view;
-        InitVariables(s, view);
+        FakeServer server;
+        InitVariables(s, server);
         s.setInhibit(3, 200, true);
         QVERIFY(s.inhibit(3, 200));
         QVERIFY(!s.inhibit(200, 3));

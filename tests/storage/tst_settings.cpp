@@ -55,7 +55,7 @@ QStringList settingsOf(const PanelState& s)
 class TestSettings final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { t = std::make_unique<TestPanel>(); InitVariables(t->s, t->view); }
+    void init() { t = std::make_unique<TestPanel>(); InitVariables(t->s, t->server); }
     void cleanup() { t.reset(); }
 
     void readsCompleteFile()
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(s.UserName, QStringLiteral("op"));
         QCOMPARE(s.UserPassword, QStringLiteral("abc"));
         // TCP/IP mode: the poll timer runs at the poll rate; the window order is applied last.
-        QCOMPARE(t->view.fileCheckInterval, 2000);
+        QCOMPARE(t->server.pollInterval, 2000);
         QCOMPARE(t->view.windowOrderLog.last(), QStringLiteral("-1"));
         QVERIFY(t->logLines().isEmpty());
     }
@@ -136,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(s.PollRate, 1);
         QCOMPARE(s.IpTimeOut, 1);
         QCOMPARE(s.FileTimeOutTicks, 1000);
-        QCOMPARE(t->view.fileCheckInterval, 1);  // File mode: the refresh rate
+        QCOMPARE(t->server.pollInterval, 1);  // File mode: the refresh rate
         QCOMPARE(t->view.windowOrder, NotTopMost);
     }
 
@@ -224,7 +224,7 @@ private Q_SLOTS:
         TestPanel fresh;
         QFile::copy(t->path(Ini), fresh.path(Ini));
         QFile::copy(t->path(QStringLiteral("DisplayList.dat")), fresh.path(QStringLiteral("DisplayList.dat")));
-        InitVariables(fresh.s, fresh.view);
+        InitVariables(fresh.s, fresh.server);
         QVERIFY(ReadSettings(fresh.panel));
         QCOMPARE(settingsOf(fresh.s), written);
         QVERIFY(t->logLines().isEmpty());

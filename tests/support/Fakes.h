@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <type_traits>
 #include <map>
 
 // Records what the logic shows, as the main window would hold it.
@@ -14,9 +15,6 @@ class RecordingView final : public PanelView {
 public:
     int windowOrder = 0;
     QStringList windowOrderLog;  // every order set, in sequence
-    int fileCheckInterval = 100;
-    bool fileCheckEnabled = true;
-    bool decodeTimerEnabled = true;
     QStringList sourceItems;
     int sourceIndex = -1;
     QString sourceText;          // shown by setSourceText while no entry is selected
@@ -32,9 +30,6 @@ public:
     std::function<void()> onEvent;
 
     void setWindowOrder(int order) override;
-    void setFileCheckInterval(int ms) override { fileCheckInterval = ms; }
-    void setFileCheckEnabled(bool enabled) override { fileCheckEnabled = enabled; }
-    void setDecodeTimerEnabled(bool enabled) override { decodeTimerEnabled = enabled; }
     void clearSourceBox() override { sourceItems.clear(); sourceIndex = -1; sourceText.clear(); }
     void addSourceItem(const QString& text) override { sourceItems << text; }
     void setSourceIndex(int index) override { sourceIndex = index; sourceText.clear(); }
@@ -148,6 +143,10 @@ public:
     std::vector<int> salvos;
     void ReadNetworkFiles(std::function<void(bool)> then) override { ++reads; then(filesReadable); }
     void PollCycle() override { ++pollCycles; }
+    int pollInterval = 100;  // tmrFileCheck
+    bool pollEnabled = true;
+    void setPollInterval(int ms) override { pollInterval = ms; }
+    void setPollEnabled(bool enabled) override { pollEnabled = enabled; }
 };
 
 // Records what the logic sends and does to the socket; the test plays the peer.
@@ -182,6 +181,8 @@ public:
     bool reconnectPending = false;
     void scheduleReconnect(int ms) override { reconnects.push_back(ms); reconnectPending = true; }
     void cancelReconnect() override { reconnectPending = false; }
+    bool decodeTimerEnabled = true;  // tmrDecode
+    void setDecodeTimerEnabled(bool enabled) override { decodeTimerEnabled = enabled; }
 };
 
 // Runs the event loop until pred holds, waking for each event (a worker's answer, a socket's
@@ -205,6 +206,16 @@ bool CatchesSignal(qint64 pid, int signal);
 // A settings file in TCP/IP mode for the destination "Output" (1-based), server 127.0.0.1:port.
 QByteArray TcpIpSettingsFile(int output, quint16 port);
 
+// A link of the given kind: the real one raises its events on the panel, a recording one needs none.
+template <class LinkT>
+LinkT MakeLink(Panel& panel)
+{
+    if constexpr (std::is_constructible_v<LinkT, Panel&>)
+        return LinkT(panel);
+    else
+        return LinkT();
+}
+
 // A fresh state and recording ports, with AppDir in a temporary directory. The link is a
 // RecordingLink (TestPanel), or the real socket link in the integration tests.
 template <class LinkT>
@@ -215,9 +226,9 @@ struct BasicTestPanel {
     ScriptedPrompts prompts{view};
     FixedClock clock;
     FakeServer server;
-    LinkT link;
     ManualWorker worker;
     Panel panel{s, view, prompts, clock, server, link, worker};
+    LinkT link = MakeLink<LinkT>(panel);
 
     BasicTestPanel() { s.AppDir = dir.path() + QDir::separator(); }
     QString path(const QString& name) const { return s.AppDir + name; }
