@@ -42,7 +42,7 @@ QtLink::~QtLink()
 
 bool QtLink::connectToHost(const QString& address, int port)
 {
-    if (address.trimmed().isEmpty() || port < 1 || port > 65535)
+    if (address.trimmed().isEmpty() || port < 1 || port > MaxIpPort)
         return false;
     m_retake.stop();
     m_closing = true;

@@ -1,5 +1,6 @@
 #include "core/Display.h"
 
+#include "core/OverPanel.h"
 #include "state/ExchangeOrder.h"
 #include "state/Panel.h"
 #include "state/TableFault.h"
@@ -181,18 +182,18 @@ void InvalidDestination(Panel& panel)
     panel.prompts.message(QStringLiteral("Ch. %1 is an invalid Output Channel.\rPlease select a new output channel")
                               .arg(panel.s.OutputControlled + 1),
                           QStringLiteral("Channel Error"), MsgIcon::Critical, MsgButtons::Ok, [&panel](MsgResult) {
-                              PanelState& s = panel.s;
-                              s.OutputControlled = 0;
-                              s.OutputListIndex = 0;
-                              panel.view.setWindowOrder(NotTopMost);
-                              panel.prompts.showDialog(Dialog::Login, QString(), [&panel](const QString&) {
-                                  if (!panel.s.LoggedIn) {
-                                      panel.view.setWindowOrder(panel.s.StayOnTop);
-                                      return;
-                                  }
-                                  panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel](const QString&) {
-                                      panel.view.setWindowOrder(panel.s.StayOnTop);
-                                      UpdateAlphaData(panel);
+                              panel.s.OutputControlled = 0;
+                              panel.s.OutputListIndex = 0;
+                              OverPanel(panel, [&panel](ChainDone done) {
+                                  panel.prompts.showDialog(Dialog::Login, QString(), [&panel, done](const QString&) {
+                                      if (!panel.s.LoggedIn) {
+                                          done();
+                                          return;
+                                      }
+                                      panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel, done](const QString&) {
+                                          done();
+                                          UpdateAlphaData(panel);
+                                      });
                                   });
                               });
                           });

@@ -1,5 +1,6 @@
 #include "core/Startup.h"
 
+#include "core/OverPanel.h"
 #include "state/Panel.h"
 #include "storage/Settings.h"
 
@@ -9,48 +10,49 @@ const QString NoSystem = QStringLiteral("No System");
 
 // Settings missing or unreadable: tell the operator and lead through login and setup, each step
 // once the one before has been answered.
+// On this path the window ends topmost whatever the setup dialog stored in StayOnTop.
 void configureFirstTime(Panel& panel)
 {
-    panel.view.setWindowOrder(NotTopMost);
-    panel.prompts.message(QStringLiteral("System Not Yet Configured.\r"
-                                         "Please specify a User name and Password then set the\r"
-                                         "ZEB kelvane location and destination to be controlled"),
-                          QStringLiteral("Configuration Error"), MsgIcon::Exclamation, MsgButtons::Ok,
-                          [&panel](MsgResult) {
-                              panel.prompts.showDialog(Dialog::Login, NewLoginTag, [&panel](const QString&) {
-                                  panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel](const QString&) {
-                                      panel.view.setWindowOrder(TopMost);
+    OverPanel(
+        panel,
+        [&panel](ChainDone done) {
+            panel.prompts.message(QStringLiteral("System Not Yet Configured.\r"
+                                                 "Please specify a User name and Password then set the\r"
+                                                 "ZEB kelvane location and destination to be controlled"),
+                                  QStringLiteral("Configuration Error"), MsgIcon::Exclamation, MsgButtons::Ok,
+                                  [&panel, done](MsgResult) {
+                                      panel.prompts.showDialog(Dialog::Login, NewLoginTag, [&panel, done](const QString&) {
+                                          panel.prompts.showDialog(Dialog::Setup, InitialTag,
+                                                                   [done](const QString&) { done(); });
+                                      });
                                   });
-                              });
-                          });
-}
-
-// The setup dialog, with the window order from StayOnTop once it has closed.
-void showSetup(Panel& panel)
-{
-    panel.prompts.showDialog(Dialog::Setup, InitialTag,
-                             [&panel](const QString&) { panel.view.setWindowOrder(panel.s.StayOnTop); });
+        },
+        TopMost);
 }
 
 // File mode with no readable server files: the setup dialog, behind a login when a password is set.
 void serverFilesMissing(Panel& panel)
 {
-    panel.view.setWindowOrder(NotTopMost);  // dialogs are never hidden behind the panel
-    panel.prompts.message(QStringLiteral("Server Files not found"), QStringLiteral("Error Reading File"),
-                          MsgIcon::None, MsgButtons::OkCancel, [&panel](MsgResult) {
-                              PanelState& s = panel.s;
-                              panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));
-                              if (s.UserPassword.isEmpty()) {
-                                  showSetup(panel);
-                                  return;
-                              }
-                              panel.prompts.showDialog(Dialog::Login, QString(), [&panel](const QString&) {
-                                  if (panel.s.LoggedIn)
-                                      showSetup(panel);
-                                  else
-                                      panel.view.setWindowOrder(panel.s.StayOnTop);
+    OverPanel(panel, [&panel](ChainDone done) {
+        panel.prompts.message(QStringLiteral("Server Files not found"), QStringLiteral("Error Reading File"),
+                              MsgIcon::None, MsgButtons::OkCancel, [&panel, done](MsgResult) {
+                                  panel.view.setStatusText(1, QStringLiteral("Destination Controlled (NC) "));
+                                  const auto setup = [&panel, done] {
+                                      panel.prompts.showDialog(Dialog::Setup, InitialTag,
+                                                               [done](const QString&) { done(); });
+                                  };
+                                  if (panel.s.UserPassword.isEmpty()) {
+                                      setup();
+                                      return;
+                                  }
+                                  panel.prompts.showDialog(Dialog::Login, QString(), [&panel, done, setup](const QString&) {
+                                      if (panel.s.LoggedIn)
+                                          setup();
+                                      else
+                                          done();
+                                  });
                               });
-                          });
+    });
 }
 
 } // namespace

@@ -288,81 +288,89 @@ void FinishOk(Panel& panel, SetupForm& form, const std::function<void(bool hide)
 
 } // namespace
 
+namespace {
+
+// OK's steps 1 and 2: the mode, address and port, with their reconnections, before the other
+// fields are checked. False (after its message) when the address or the port is not accepted.
+bool ApplyConnection(Panel& panel, SetupForm& form)
+{
+    PanelState& s = panel.s;
+    if (!form.optTCPIP) {
+        if (s.TcpIpMode) {
+            s.TcpIpMode = false;
+            panel.server.DisconnectSocket();
+            panel.view.setMenuEnabled(MenuCommand::Connect, false);
+        }
+        return true;
+    }
+    if (!Setup_CheckAddress(form.txtIP)) {
+        panel.prompts.message(QStringLiteral("Please Enter IP Address In The Following Format: 192.168.1.1"),
+                              QStringLiteral("Data Format Error"), MsgIcon::Critical, MsgButtons::Ok);
+        form.txtIP = s.IpAddress;
+        form.focus = SetupField::txtIP;
+        return false;
+    }
+    const int port = ReadNumber(form.txtIpPort);
+    if (port < 1 || port > MaxIpPort) {
+        panel.prompts.message(QStringLiteral("Invalid IP Port #. Please reenter a number between 1 and %1").arg(MaxIpPort),
+                              QStringLiteral("Port Error"), MsgIcon::None, MsgButtons::Ok);
+        return false;
+    }
+    if (port != s.IpPort) {
+        s.IpPort = port;
+        Reconnect(panel);
+    }
+    if (!s.TcpIpMode) {
+        s.TcpIpMode = true;
+        s.IpAddress = form.txtIP;
+        s.IpPort = port;
+        Reconnect(panel);
+        panel.view.setMenuEnabled(MenuCommand::Connect, true);
+    }
+    if (form.txtIP != s.IpAddress) {
+        s.IpAddress = form.txtIP;
+        Reconnect(panel);
+    }
+    return true;
+}
+
+// OK's steps 3 to 6: each number in turn is checked and stored; the first out of its range ends
+// OK with its message. Intervals and tick counts are 32-bit ints: a poll rate of 3600 s gives a
+// timer interval of 3,600,000 ms, and a refresh of 1 ms with a time-out of 3600 s gives 3,600,000
+// ticks, both well within range (a 16-bit count would stop at a 32 s poll rate).
+bool ApplyNumbers(Panel& panel, const SetupForm& form)
+{
+    PanelState& s = panel.s;
+    const struct {
+        const QString& text;
+        int max;
+        int& setting;
+    } fields[] = {{form.txtPollRate, MaxPollRate, s.PollRate},
+                  {form.txtRefresh, MaxRefreshRate, s.RefreshRate},
+                  {form.txtTimeout, MaxTimeOut, s.FileTimeOut},
+                  {form.txtIPTimeOut, MaxTimeOut, s.IpTimeOut}};
+    for (const auto& field : fields) {
+        const int value = ReadNumber(field.text);
+        if (value < 1 || value > field.max) {
+            InputError(panel, QStringLiteral("1 and %1").arg(field.max));
+            return false;
+        }
+        field.setting = value;
+    }
+    return true;
+}
+
+} // namespace
+
 void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done)
 {
     PanelState& s = panel.s;
     form.focus = SetupField::None;
     form.windowOrder = 0;
-
-    // The connection follows the mode, address and port before the other fields are checked.
-    if (form.optTCPIP) {
-        if (!Setup_CheckAddress(form.txtIP)) {
-            panel.prompts.message(QStringLiteral("Please Enter IP Address In The Following Format: 192.168.1.1"),
-                                  QStringLiteral("Data Format Error"), MsgIcon::Critical, MsgButtons::Ok);
-            form.txtIP = s.IpAddress;
-            form.focus = SetupField::txtIP;
-            done(false);
-            return;
-        }
-        const int port = ReadNumber(form.txtIpPort);
-        if (port < 1 || port > 65535) {
-            panel.prompts.message(QStringLiteral("Invalid IP Port #. Please reenter a number between 1 and 65535"),
-                                  QStringLiteral("Port Error"), MsgIcon::None, MsgButtons::Ok);
-            done(false);
-            return;
-        }
-        if (port != s.IpPort) {
-            s.IpPort = port;
-            Reconnect(panel);
-        }
-        if (!s.TcpIpMode) {
-            s.TcpIpMode = true;
-            s.IpAddress = form.txtIP;
-            s.IpPort = port;
-            Reconnect(panel);
-            panel.view.setMenuEnabled(MenuCommand::Connect, true);
-        }
-        if (form.txtIP != s.IpAddress) {
-            s.IpAddress = form.txtIP;
-            Reconnect(panel);
-        }
-    } else if (s.TcpIpMode) {
-        s.TcpIpMode = false;
-        panel.server.DisconnectSocket();
-        panel.view.setMenuEnabled(MenuCommand::Connect, false);
-    }
-
-    // Intervals and tick counts are 32-bit ints: a poll rate of 3600 s gives a timer interval of
-    // 3,600,000 ms, and a refresh of 1 ms with a time-out of 3600 s gives 3,600,000 ticks, both
-    // well within range (a 16-bit count would stop at a 32 s poll rate).
-    const int pollRate = ReadNumber(form.txtPollRate);
-    if (pollRate < 1 || pollRate > 3600) {
-        InputError(panel, QStringLiteral("1 and 3600"));
+    if (!ApplyConnection(panel, form) || !ApplyNumbers(panel, form)) {
         done(false);
         return;
     }
-    s.PollRate = pollRate;
-    const int refreshRate = ReadNumber(form.txtRefresh);
-    if (refreshRate < 1 || refreshRate > 32500) {
-        InputError(panel, QStringLiteral("1 and 32500"));
-        done(false);
-        return;
-    }
-    s.RefreshRate = refreshRate;
-    const int fileTimeOut = ReadNumber(form.txtTimeout);
-    if (fileTimeOut < 1 || fileTimeOut > 3600) {
-        InputError(panel, QStringLiteral("1 and 3600"));
-        done(false);
-        return;
-    }
-    s.FileTimeOut = fileTimeOut;
-    const int ipTimeOut = ReadNumber(form.txtIPTimeOut);
-    if (ipTimeOut < 1 || ipTimeOut > 3600) {
-        InputError(panel, QStringLiteral("1 and 3600"));
-        done(false);
-        return;
-    }
-    s.IpTimeOut = ipTimeOut;
     s.IpPassword = form.txtPassword;
 
     s.OutputListIndex = form.SetupOutputListIndex;

@@ -4,6 +4,7 @@
 #include "protocol/Messages.h"
 
 #include "codec/MessageReader.h"
+#include "core/OverPanel.h"
 #include "protocol/TcpComm.h"
 #include "state/Panel.h"
 
@@ -86,9 +87,9 @@ void ProcessPasswordRequest(Panel& panel, const QByteArray& message)
         return;
     // The prompt opens without waiting: the link goes on reading, polling and answering polls
     // while the operator types.
-    panel.view.setWindowOrder(NotTopMost);
-    panel.prompts.showDialog(Dialog::ServerPassword, QString(),
-                             [&panel](const QString&) { panel.view.setWindowOrder(panel.s.StayOnTop); });
+    OverPanel(panel, [&panel](ChainDone done) {
+        panel.prompts.showDialog(Dialog::ServerPassword, QString(), [done](const QString&) { done(); });
+    });
 }
 
 void ProcessVersion(Panel& panel, const QByteArray& message)

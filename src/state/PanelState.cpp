@@ -9,12 +9,14 @@ QString DefaultInputAlpha(int channel)
 
 void InitVariables(PanelState& s, Server& server)
 {
-    s.NumInputs = 256;
-    s.NumOutputs = 256;
+    // The start values are the ones PanelState is declared with.
+    const PanelState d;
+    s.NumInputs = d.NumInputs;
+    s.NumOutputs = d.NumOutputs;
 
     const auto inputs = static_cast<std::size_t>(s.NumInputs);
     const auto outputs = static_cast<std::size_t>(s.NumOutputs);
-    s.InputAlphaList.assign(256, QString());
+    s.InputAlphaList.assign(inputs, QString());
     s.OutputAlphaList.assign(outputs, QString());
     s.OutputStatus.assign(outputs, OutputStatusRecord{});
     s.ComboAlphaList.assign(inputs, QString());
@@ -25,29 +27,29 @@ void InitVariables(PanelState& s, Server& server)
     s.OutputChannelList.assign(outputs, 0);
     s.resizeInhibitMap(s.NumInputs, s.NumOutputs);
 
-    s.StayOnTop = TopMost;
-    s.OutputListIndex = 0;
-    s.OutputControlled = 0;
-    s.XptMapStamp = 0;
-    s.ServerStatus = 0;
-    s.Updating = false;
-    s.LoggedIn = false;
-    s.HideInhibits = true;
-    s.IpPort = 1250;
-    s.IpAddress = QStringLiteral("0.0.0.0");
-    s.IpTimeOut = 30;
-    s.ErrorLogMaxKB = 1000;
-    s.PollRate = 1;
-    s.PendingTables = Tables::All;
-    s.ErrorLogEnabled = true;
-    s.ErrorLogArchive = true;
-    s.RefreshRate = 100;
-    s.FileTimeOut = 50;
+    s.StayOnTop = d.StayOnTop;
+    s.OutputListIndex = d.OutputListIndex;
+    s.OutputControlled = d.OutputControlled;
+    s.XptMapStamp = d.XptMapStamp;
+    s.ServerStatus = d.ServerStatus;
+    s.Updating = d.Updating;
+    s.LoggedIn = d.LoggedIn;
+    s.HideInhibits = d.HideInhibits;
+    s.IpPort = d.IpPort;
+    s.IpAddress = d.IpAddress;
+    s.IpTimeOut = d.IpTimeOut;
+    s.ErrorLogMaxKB = d.ErrorLogMaxKB;
+    s.PollRate = d.PollRate;
+    s.PendingTables = d.PendingTables;
+    s.ErrorLogEnabled = d.ErrorLogEnabled;
+    s.ErrorLogArchive = d.ErrorLogArchive;
+    s.RefreshRate = d.RefreshRate;
+    s.FileTimeOut = d.FileTimeOut;
     s.FileTimeOutTicks = 1000 / s.RefreshRate * s.FileTimeOut;
 
     server.setPollInterval(s.RefreshRate);
 
-    s.FileMissCount = 0;
+    s.FileMissCount = d.FileMissCount;
     for (auto& record : s.OutputStatus)
         record.Sources[0] = 0;
     for (int i = 0; i < s.NumInputs; ++i)

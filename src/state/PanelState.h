@@ -27,6 +27,12 @@ struct OutputStatusRecord {
     std::uint8_t OutputSourceCount = 0;
 };
 
+// The settings' limits, where the settings file and the setup dialog apply them.
+inline constexpr int MaxRefreshRate = 32500;  // ms
+inline constexpr int MaxTimeOut = 3600;       // s, both time-outs
+inline constexpr int MaxPollRate = 3600;      // s
+inline constexpr int MaxIpPort = 65535;
+
 // Window order values of the main window.
 inline constexpr int TopMost = -1;
 inline constexpr int NotTopMost = -2;

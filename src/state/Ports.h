@@ -87,7 +87,6 @@ public:
     // Shows a dialog with the given Tag; then runs with the Tag it closed with. A dialog that is
     // already open is not opened again: the second call does nothing.
     void showDialog(Dialog dialog, const QString& tag, Closed then = {});
-    bool isOpen(Dialog dialog) const { return m_openDialogs.count(dialog) > 0; }
     // Shut-down has begun: no continuation runs any more and nothing new is shown.
     void endAll() { m_ended = true; }
 

@@ -115,18 +115,18 @@ void readKeys(Panel& panel, const IniFile& ini)
     s.StayOnTop = r.text("CONFIG", "Stay On Top") == "Yes" ? TopMost : NotTopMost;
 
     s.ServerPath = r.string("FILE", "Server path");
-    s.RefreshRate = r.limited("FILE", "Refresh Rate", 32500);
+    s.RefreshRate = r.limited("FILE", "Refresh Rate", MaxRefreshRate);
     if (!s.TcpIpMode)
         panel.server.setPollInterval(s.RefreshRate);
-    s.FileTimeOut = r.limited("FILE", "Time Out", 3600);
+    s.FileTimeOut = r.limited("FILE", "Time Out", MaxTimeOut);
     s.FileTimeOutTicks = static_cast<int>(rounded(1000.0 / s.RefreshRate * s.FileTimeOut));
 
     s.IpPort = r.int32("TCP/IP", "IP Port");
     s.IpAddress = r.string("TCP/IP", "IP Address");
-    s.PollRate = r.limited("TCP/IP", "Poll Rate", 3600);
+    s.PollRate = r.limited("TCP/IP", "Poll Rate", MaxPollRate);
     if (s.TcpIpMode)
         panel.server.setPollInterval(s.PollRate * 1000);
-    s.IpTimeOut = r.limited("TCP/IP", "Time Out", 3600);
+    s.IpTimeOut = r.limited("TCP/IP", "Time Out", MaxTimeOut);
     s.IpPassword = r.password("TCP/IP", "IP Password");
     s.AutoReconnect = r.text("TCP/IP", "Auto Reconnect") == "Yes";
 
