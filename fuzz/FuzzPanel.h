@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <map>
+
 // Ports that accept everything and keep nothing, so a fuzz run's memory stays flat.
 class NullView final : public PanelView {
 public:
@@ -93,18 +95,34 @@ struct FuzzPanel {
     Panel panel{s, view, prompts, clock, server, link, worker};
 };
 
-// One panel for the whole run, put back before each input into the state InitVariables gives:
-// building a new panel per input spent most of the run allocating and clearing its tables.
-inline FuzzPanel& FreshPanel()
+// The state InitVariables gives, for a router of the given size: the handlers size their tables
+// from what the input says, so a small start costs little to put back for each input.
+inline PanelState MinimalState(int channels)
+{
+    PanelState s;
+    NullServer server;
+    InitVariables(s, server);
+    const auto n = static_cast<std::size_t>(channels);
+    s.NumInputs = s.NumOutputs = channels;
+    for (auto* names : {&s.InputAlphas, &s.InputAlphaList, &s.ComboAlphaList, &s.OutputAlphaList})
+        names->resize(n);
+    for (auto* numbers : {&s.InputPosition, &s.InputChannelList, &s.ComboChannelList, &s.OutputChannelList})
+        numbers->resize(n);
+    s.OutputStatus.resize(n);
+    s.resizeInhibitMap(channels, channels);
+    return s;
+}
+
+// One panel for the whole run, put back before each input into that state: building a new panel
+// (or copying a 256 x 256 one) per input spent most of the run allocating and clearing tables.
+inline FuzzPanel& FreshPanel(int channels = 16)
 {
     static FuzzPanel* const panel = new FuzzPanel;
-    static const PanelState initial = [] {
-        PanelState s;
-        NullServer server;
-        InitVariables(s, server);
-        return s;
-    }();
-    panel->s = initial;
+    static std::map<int, PanelState> initial;
+    auto start = initial.find(channels);
+    if (start == initial.end())
+        start = initial.emplace(channels, MinimalState(channels)).first;
+    panel->s = start->second;
     panel->view.items = 0;
     panel->link.written = 0;
     return *panel;

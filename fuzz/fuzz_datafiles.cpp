@@ -1,13 +1,16 @@
-// Feeds arbitrary bytes as one network data file among well-formed others, through the one-time
-// read, the poll cycle's re-reads and the server location check.
+// Feeds arbitrary bytes as one network data file: its loader and the state it is applied to, and
+// (for one input in 256) the whole one-time read, a poll tick and the server location check
+// with the file among well-formed others.
 
 #include "FuzzPanel.h"
 
+#include "core/Display.h"
 #include "filemode/NetworkFiles.h"
 #include "filemode/PollCycle.h"
 #include "filemode/VerifyServerLocation.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -70,9 +73,52 @@ void Write(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
+namespace {
+
+// A memory file system where there is one: writing a file per input must not be the run's cost.
+QString WorkDirTemplate()
+{
+    const QString shm = QStringLiteral("/dev/shm");
+    return (QDir(shm).exists() ? shm : QDir::tempPath()) + QStringLiteral("/tova-fuzz-XXXXXX");
+}
+
+// The input's bytes as one file, parsed as the worker would (from memory: no file system in the
+// way) and applied as the GUI thread would.
+void ParseAndApply(FuzzPanel& f, const QByteArray& bytes, int kind, bool extended)
+{
+    PanelState& s = f.s;
+    QBuffer in;
+    in.setData(bytes);
+    in.open(QIODevice::ReadOnly);
+    switch (kind) {
+    case 0:
+        if (auto t = DataFiles::ParseAlpha(in, extended, 1)) {
+            DataFiles::ApplyAlpha(s, std::move(*t));
+            UpdateAlphaData(f.panel);
+        }
+        break;
+    case 1: {
+        DataFiles::MapLoad load = DataFiles::ParseCrosspoints(in, extended, std::nullopt);
+        if (load.read == DataFiles::MapRead::Changed && DataFiles::ApplyCrosspoints(s, std::move(load.tables)))
+            FollowCurrentSource(f.panel, SourceChange::File);
+        break;
+    }
+    case 2:
+        if (auto t = DataFiles::ParseInhibits(in, extended, 1, s.NumInputs, s.NumOutputs))
+            if (DataFiles::ApplyInhibits(s, std::move(*t)))
+                UpdateAlphaData(f.panel);
+        break;
+    default:
+        DataFiles::ParseStatusByte(in);
+        break;
+    }
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(WorkDirTemplate());
     if (size < 1 || !dir.isValid())
         return 0;
     const QString server = dir.path() + u'/';
@@ -83,6 +129,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
     const Set& set = BaseSet(extended);
     const int target = (mode >> 1) & 3;
+    // Every 256th input (the first one too, so that a single input run again takes both paths)
+    // also goes through the whole read, tick and check on real files, which costs some twenty
+    // times a file alone. A choice made from the input's bytes would be bred into every input by
+    // the fuzzer's coverage feedback.
+    static unsigned runs = 0;
+    const bool whole = runs++ % 256 == 0;
+
+    // A file alone is applied to a small router (its tables sized by what the file says), which
+    // costs little to put back per input; the whole read of a classic set needs 256 x 256.
+    const auto prepare = [mode](int channels) -> FuzzPanel& {
+        FuzzPanel& f = FreshPanel(channels);
+        f.s.ErrorLogEnabled = false;
+        f.s.DisplayList = QString(f.s.NumInputs, u'1');
+        f.s.OutputControlled = (mode >> 5) & 7;
+        f.s.HideInhibits = mode & 8;
+        return f;
+    };
+    ParseAndApply(prepare(16), input, target, extended);
+    if (!whole)
+        return 0;
+    FuzzPanel& f = prepare(extended ? 16 : 256);
+    PanelState& s = f.s;
+
     // Only what the previous input changed is rewritten: the whole set when the layout changes,
     // else the one file the previous input replaced (writing files is most of a run's cost).
     static int lastLayout = -1;
@@ -101,19 +170,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lastTarget = target;
     Write(server + QLatin1String(set.names[target]), input);
 
-    FuzzPanel& f = FreshPanel();
-    PanelState& s = f.s;
-    s.ErrorLogEnabled = false;
     s.ServerPath = server;
-    s.DisplayList = QString(256, u'1');
-    s.OutputControlled = (mode >> 4) & 7;
-    s.HideInhibits = mode & 8;
-
     ReadNetworkFiles(f.panel, [](bool) {});
     // Make the next tick re-read every file, whatever its time.
     s.XptMapStamp ^= 0x55;
     s.AlphaFileTime = s.InhibitFileTime = s.StatusFileTime = 0;
-    FilePollTick(f.panel);
     FilePollTick(f.panel);
     int setupIndex = mode >> 5;
     VerifyServerLocation(f.panel, dir.path(), setupIndex, [](VerifyResult) {});

@@ -12,8 +12,10 @@
 // and looks at ok() once, instead of checking each length by hand.
 class MessageReader {
 public:
+    // A frame is at least its command byte, its checksum and 0xFF; anything shorter has no data
+    // and reads nothing.
     explicit MessageReader(const QByteArray& message)
-        : m_message(message), m_end(message.size() >= 2 ? message.size() - 2 : 0), m_ok(message.size() >= 2)
+        : m_message(message), m_end(message.size() >= 3 ? message.size() - 2 : 1), m_ok(message.size() >= 3)
     {
     }
 

@@ -19,7 +19,7 @@ constexpr qint64 ClassicInhibitSize = 256 * 256;
 constexpr int ClassicChannels = 256;
 
 // Reads exactly n bytes from the open file; false when the file ends first.
-bool ReadExactly(QFile& file, qint64 n, QByteArray& out)
+bool ReadExactly(QIODevice& file, qint64 n, QByteArray& out)
 {
     if (n < 0)
         return false;
@@ -55,7 +55,7 @@ void ForEachByte(const QByteArray& b, char value, F f)
 QString NameAt(const QByteArray& b, qsizetype at) { return QString::fromLatin1(b.constData() + at, NameLength); }
 
 
-bool ParseClassicAlpha(QFile& file, AlphaTables& t)
+bool ParseClassicAlpha(QIODevice& file, AlphaTables& t)
 {
     QByteArray b;
     if (!ReadExactly(file, ClassicAlphaSize, b))
@@ -71,7 +71,7 @@ bool ParseClassicAlpha(QFile& file, AlphaTables& t)
 }
 
 // N names then N channel numbers, for the count read before them.
-bool ParseNamedChannels(QFile& file, int count, std::vector<QString>& names, std::vector<int>& channels)
+bool ParseNamedChannels(QIODevice& file, int count, std::vector<QString>& names, std::vector<int>& channels)
 {
     QByteArray b;
     if (count < 1 || !ReadExactly(file, qint64(count) * (NameLength + 2), b))
@@ -84,7 +84,7 @@ bool ParseNamedChannels(QFile& file, int count, std::vector<QString>& names, std
     return true;
 }
 
-bool ParseExtendedAlpha(QFile& file, AlphaTables& t)
+bool ParseExtendedAlpha(QIODevice& file, AlphaTables& t)
 {
     QByteArray head;
     if (!ReadExactly(file, 4, head))
@@ -157,19 +157,22 @@ qint64 FileTime(const QFileInfo& file)
     return t.isValid() ? t.toSecsSinceEpoch() : -1;
 }
 
+std::optional<AlphaTables> ParseAlpha(QIODevice& file, bool extended, qint64 time)
+{
+    AlphaTables t;
+    t.extended = extended;
+    t.time = time;
+    if (!(extended ? ParseExtendedAlpha(file, t) : ParseClassicAlpha(file, t)) || !BuildPositions(t))
+        return std::nullopt;
+    return t;
+}
+
 std::optional<AlphaTables> LoadAlpha(const Located& alpha)
 {
     QFile file(alpha.file.filePath());
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    AlphaTables t;
-    t.extended = alpha.extended;
-    t.time = FileTime(alpha.file);
-    const bool parsed = alpha.extended ? ParseExtendedAlpha(file, t) : ParseClassicAlpha(file, t);
-    file.close();
-    if (!parsed || !BuildPositions(t))
-        return std::nullopt;
-    return t;
+    return ParseAlpha(file, alpha.extended, FileTime(alpha.file));
 }
 
 void ApplyAlpha(PanelState& s, AlphaTables&& t)
@@ -196,22 +199,27 @@ void ApplyAlpha(PanelState& s, AlphaTables&& t)
 
 MapLoad LoadCrosspoints(const Located& map, std::optional<int> knownStamp)
 {
-    MapLoad load;
-    CrosspointTables& t = load.tables;
     QFile file(map.file.filePath());
     if (!file.open(QIODevice::ReadOnly))
-        return load;
+        return {};
+    return ParseCrosspoints(file, map.extended, knownStamp);
+}
+
+MapLoad ParseCrosspoints(QIODevice& file, bool extended, std::optional<int> knownStamp)
+{
+    MapLoad load;
+    CrosspointTables& t = load.tables;
     QByteArray b;
     if (!ReadExactly(file, 1, b))
         return load;
     t.stamp = U8(b, 0);
-    t.extended = map.extended;
+    t.extended = extended;
     if (knownStamp && t.stamp == *knownStamp) {
         load.read = MapRead::Unchanged;
         return load;
     }
 
-    if (!map.extended) {
+    if (!extended) {
         if (!ReadExactly(file, ClassicChannels, b))
             return load;
         t.classic.assign(b.cbegin(), b.cend());
@@ -263,18 +271,23 @@ std::optional<InhibitTables> LoadInhibits(const Located& inhibits, int numInputs
     QFile file(inhibits.file.filePath());
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    return ParseInhibits(file, inhibits.extended, FileTime(inhibits.file), numInputs, numOutputs);
+}
+
+std::optional<InhibitTables> ParseInhibits(QIODevice& file, bool extended, qint64 time, int numInputs, int numOutputs)
+{
     InhibitTables t;
-    t.extended = inhibits.extended;
-    t.time = FileTime(inhibits.file);
+    t.extended = extended;
+    t.time = time;
     QByteArray b;
-    if (!inhibits.extended) {
+    if (!extended) {
         if (!ReadExactly(file, ClassicInhibitSize, b))
             return std::nullopt;
-        // Row d, column s of the file is source s on destination d.
+        // Row d, column s of the file is source s on destination d. The file is mostly zeros: only
+        // its set pairs are kept.
         t.sources = t.destinations = ClassicChannels;
-        t.bits.assign(std::size_t(ClassicInhibitSize), false);
         ForEachByte(b, 1, [&](qsizetype at) {
-            t.bits[std::size_t(at % ClassicChannels) * ClassicChannels + std::size_t(at / ClassicChannels)] = true;
+            t.classicPairs.emplace_back(std::uint8_t(at % ClassicChannels), std::uint8_t(at / ClassicChannels));
         });
         return t;
     }
@@ -304,10 +317,8 @@ bool ApplyInhibits(PanelState& s, InhibitTables&& t)
 {
     if (!t.extended) {
         s.resizeInhibitMap(std::max(s.NumInputs, ClassicChannels), std::max(s.NumOutputs, ClassicChannels));
-        for (int source = 0; source < ClassicChannels; ++source)
-            for (int destination = 0; destination < ClassicChannels; ++destination)
-                if (t.bits[std::size_t(source) * ClassicChannels + std::size_t(destination)])
-                    s.setInhibit(source, destination, true);
+        for (const auto& [source, destination] : t.classicPairs)
+            s.setInhibit(source, destination, true);
     } else {
         if (t.sources != s.NumInputs)
             return false;
@@ -323,8 +334,15 @@ bool ApplyInhibits(PanelState& s, InhibitTables&& t)
 std::optional<int> LoadStatusByte(const QFileInfo& status)
 {
     QFile file(status.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return ParseStatusByte(file);
+}
+
+std::optional<int> ParseStatusByte(QIODevice& file)
+{
     QByteArray b;
-    if (!file.open(QIODevice::ReadOnly) || !ReadExactly(file, 1, b))
+    if (!ReadExactly(file, 1, b))
         return std::nullopt;
     return U8(b, 0);
 }

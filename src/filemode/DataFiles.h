@@ -8,10 +8,12 @@
 #include "state/PanelState.h"
 
 #include <QFileInfo>
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace DataFiles {
@@ -59,6 +61,8 @@ struct AlphaTables {
     std::vector<int> outChannels;
 };
 std::optional<AlphaTables> LoadAlpha(const Located& alpha);
+// The same from any device: the file's bytes as they are.
+std::optional<AlphaTables> ParseAlpha(QIODevice& in, bool extended, qint64 time);
 void ApplyAlpha(PanelState& s, AlphaTables&& t);
 
 // The crosspoint map: the classic one's source of each of 256 destinations, or the extended one's
@@ -76,6 +80,7 @@ struct MapLoad {
 };
 // With knownStamp, a stamp equal to it reads nothing more (Unchanged).
 MapLoad LoadCrosspoints(const Located& map, std::optional<int> knownStamp);
+MapLoad ParseCrosspoints(QIODevice& in, bool extended, std::optional<int> knownStamp);
 // False when the map does not fit the state (a classic map needs 256 destination records).
 bool ApplyCrosspoints(PanelState& s, CrosspointTables&& t);
 
@@ -85,13 +90,16 @@ struct InhibitTables {
     qint64 time = 0;
     int sources = 0;
     int destinations = 0;
-    std::vector<bool> bits;  // source-major, like PanelState::InhibitMap
+    std::vector<bool> bits;  // extended: source-major, like PanelState::InhibitMap
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> classicPairs;  // classic: (source, destination) set
 };
 std::optional<InhibitTables> LoadInhibits(const Located& inhibits, int numInputs, int numOutputs);
+std::optional<InhibitTables> ParseInhibits(QIODevice& in, bool extended, qint64 time, int numInputs, int numOutputs);
 // False when the map was loaded for another number of sources than the state now has.
 bool ApplyInhibits(PanelState& s, InhibitTables&& t);
 
 // Byte 0 of the status file, or nothing when it cannot be read.
 std::optional<int> LoadStatusByte(const QFileInfo& status);
+std::optional<int> ParseStatusByte(QIODevice& in);
 
 } // namespace DataFiles
