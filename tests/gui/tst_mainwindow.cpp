@@ -172,47 +172,6 @@ private Q_SLOTS:
         QVERIFY(p.window.statusBar()->isAncestorOf(p.statusPanel(2)));
     }
 
-    // Every command in menu order with its caption and whether it is offered: only the commands
-    // this build carries out, and of those only what start-up enables.
-    void menuBar()
-    {
-        WindowPanel p;
-        QVERIFY(p.writeSettings(settingsFile("Yes", "Yes", "100", "1")));
-        Form_Load(p.panel);
-
-        QStringList shown;
-        for (QAction* top : p.window.menuBar()->actions()) {
-            QMenu* menu = top->menu();
-            QVERIFY(menu);
-            shown << menu->objectName() + QLatin1Char(' ') + top->text();
-            for (QAction* item : menu->actions()) {
-                if (item->isSeparator())
-                    shown << QStringLiteral("  -");
-                else
-                    shown << QStringLiteral("  %1 %2%3").arg(item->objectName(), item->text(),
-                                                             item->isEnabled() ? QString() : QStringLiteral(" (off)"));
-            }
-        }
-        const QStringList expected{
-            QStringLiteral("mnuFile &File"),
-            QStringLiteral("  mnuSetup &Setup"),
-            QStringLiteral("  mnuPassword &Password"),
-            QStringLiteral("  -"),
-            QStringLiteral("  mnuDsiplayList Edit Display& List"),
-            QStringLiteral("  -"),
-            QStringLiteral("  mnuSalvoMode Salvo Mode"),  // TCP/IP mode offers salvo mode
-            QStringLiteral("  -"),
-            QStringLiteral("  mnuConnect &Connect"),  // TCP/IP mode offers Connect
-            QStringLiteral("  -"),
-            QStringLiteral("  mnuExit E&xit"),
-            QStringLiteral("mnuHelp &Help"),
-            QStringLiteral("  mnuContents &Contents"),
-            QStringLiteral("  -"),
-            QStringLiteral("  mnuAbout &About"),
-        };
-        QCOMPARE(shown, expected);
-    }
-
     // The window keeps its size and the source box its place, whatever texts it is given; it is
     // never narrower than the classic 2640 twips (176 pixels), and wide enough that a destination
     // of 16 characters of the font's widest letter and every connection state show whole.

@@ -76,33 +76,6 @@ RouterConfig smallRouter()
 class TestLinkSim final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void allTablesArriveAfterTheFirstPollAnswer()
-    {
-        SimServer sim(smallRouter());
-        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
-        LivePanel p(sim.serverPort());
-        QVERIFY(p.populate());
-
-        QCOMPARE(p.view.status2, QStringLiteral("OK"));
-        QCOMPARE(p.s.NumInputs, 12);
-        QCOMPARE(p.s.NumOutputs, 6);
-        QCOMPARE(p.s.NumSalvos, 2);
-        QCOMPARE(p.s.SalvoKeys[1], 5);
-        // Names in upper-case order, each with its channel.
-        QStringList names;
-        for (int i = 0; i < p.s.NumInputs; ++i) {
-            const auto at = static_cast<std::size_t>(i);
-            QCOMPARE(p.s.InputAlphaList[at].trimmed(),
-                     QString::fromLatin1(sim.model().sourceNames()[static_cast<std::size_t>(p.s.InputChannelList[at])]).trimmed());
-            names << p.s.InputAlphaList[at].toUpper();
-        }
-        QVERIFY(std::is_sorted(names.begin(), names.end()));
-        for (int d = 0; d < p.s.NumOutputs; ++d)
-            QCOMPARE(p.s.OutputStatus[static_cast<std::size_t>(d)].Sources[0], sim.model().sourceOf(d));
-        QVERIFY(p.s.inhibit(3, 2));
-        QVERIFY(!p.s.inhibit(3, 1));
-    }
-
     void takesComeBackFromTheServer_data()
     {
         QTest::addColumn<bool>("byteByByte");
@@ -139,39 +112,6 @@ private Q_SLOTS:
         // A salvo's changes arrive as takes.
         SendSalvoExecute(p.panel, 0);
         QTRY_VERIFY_WITH_TIMEOUT((p.decode(), p.s.OutputStatus[1].Sources[0] == 7 && p.s.OutputStatus[4].Sources[0] == 8), Bound);
-    }
-
-    void passwordRequestIsAnswered_data()
-    {
-        QTest::addColumn<QString>("configured");
-        QTest::addColumn<QString>("typed");  // what the operator types into the prompt
-        QTest::addColumn<bool>("promptShown");
-        QTest::newRow("from the configured password") << QStringLiteral("Secret1") << QString() << false;
-        QTest::newRow("typed into the prompt") << QString() << QStringLiteral("Secret1") << true;
-    }
-    void passwordRequestIsAnswered()
-    {
-        QFETCH(QString, configured);
-        QFETCH(QString, typed);
-        QFETCH(bool, promptShown);
-        SessionOptions options;
-        options.password = QByteArrayLiteral("Secret1");
-        SimServer sim(smallRouter(), options);
-        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
-        LivePanel p(sim.serverPort());
-        p.s.IpPassword = configured;
-        p.prompts.dialogHandler = [&](Dialog d, const QString& tag) {
-            if (d == Dialog::ServerPassword)
-                SendPassword(p.panel, typed);
-            return tag;
-        };
-        QVERIFY(p.populate());
-        const auto& asked = p.prompts.asked;
-        const bool shown = std::any_of(asked.begin(), asked.end(), [](const auto& a) {
-            return a.what == QStringLiteral("dialog:%1").arg(static_cast<int>(Dialog::ServerPassword));
-        });
-        QCOMPARE(shown, promptShown);
-        QCOMPARE(p.s.IpPassword, configured);  // a typed password is not kept
     }
 
     void lostLinkGivesNoSystem_data()
