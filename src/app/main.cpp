@@ -13,7 +13,7 @@ namespace {
 
 // A job of the worker that has not come back by then (a share that does not answer) is not waited
 // for any longer at the end.
-constexpr int WorkerShutDownWait = 1500;
+constexpr int WorkerShutDownWait = 1000;
 
 } // namespace
 
