@@ -5,15 +5,16 @@
 #include <QWidget>
 
 // The width a window needs for its title to be read whole under a usual window manager: the title
-// in a bold font a little larger than the window's own, beside room for the window's icon and
-// three buttons.
+// in a bold font a little larger than the window's own. Window managers centre the title on the
+// whole title bar, so it needs the room of the three buttons (each about a line high, with a gap of
+// a quarter line) on both sides, and a little for the frame and the title's shadow.
 inline int TitleBarWidth(const QWidget& window)
 {
     QFont font = window.font();
     font.setBold(true);
     font.setPointSizeF(font.pointSizeF() * 1.15);
     const QFontMetrics metrics(font);
-    return metrics.horizontalAdvance(window.windowTitle()) + 5 * metrics.height() + 24;
+    return metrics.horizontalAdvance(window.windowTitle()) + 2 * 4 * metrics.height() + 16;
 }
 
 // The widest letter or digit of a font: a name of n such characters is as wide as any name of n
