@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QFile>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -132,10 +133,18 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     m_dirModel->setRootPath(QDir::rootPath());
     m_dirDirectory->setModel(m_dirModel);
     connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, &SetupDialog::directoryListed);
+    // The model sorts a listed directory a moment later, which moves the rows again.
+    connect(m_dirModel, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (!m_shownDirectory.isEmpty())
+            m_dirDirectory->scrollTo(m_dirModel->index(m_shownDirectory), QAbstractItemView::PositionAtCenter);
+    });
     for (int column = 1; column < m_dirModel->columnCount(); ++column)
         m_dirDirectory->hideColumn(column);
     m_dirDirectory->setHeaderHidden(true);
     m_dirDirectory->setMinimumSize(220, 160);
+    // Once the operator scrolls the tree, it stays where the operator put it.
+    connect(m_dirDirectory->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { m_shownDirectory.clear(); });
     auto* dirLayout = new QVBoxLayout(m_frDirSelect);
     dirLayout->addWidget(lbDriveName);
     dirLayout->addWidget(m_drvDrive);
