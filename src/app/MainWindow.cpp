@@ -30,8 +30,6 @@ constexpr int twips(int t) { return t / 15; }
 constexpr int MinimumClientWidth = twips(2640);
 constexpr int SourceBoxLeft = twips(120);
 constexpr int SourceBoxTop = twips(120);
-// The longest destination name the status bar shows whole, in characters.
-constexpr int ReadableNameLength = 16;
 constexpr int StatusPanelGap = 2;
 constexpr int StatusTextIndent = 3;
 constexpr qreal SourceBoxPointSize = 9.75;

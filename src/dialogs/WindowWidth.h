@@ -17,6 +17,9 @@ inline int TitleBarWidth(const QWidget& window)
     return metrics.horizontalAdvance(window.windowTitle()) + 2 * 4 * metrics.height() + 16;
 }
 
+// The longest router name shown whole wherever a name shows, in characters.
+constexpr int ReadableNameLength = 16;
+
 // The widest letter or digit of a font: a name of n such characters is as wide as any name of n
 // letters and digits can be.
 inline int WidestCharacter(const QFontMetrics& metrics)
