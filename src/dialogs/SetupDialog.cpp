@@ -2,6 +2,7 @@
 
 #include "dialogs/OutputSelect.h"
 #include "dialogs/SetupHelp.h"
+#include "dialogs/WindowWidth.h"
 #include "state/Panel.h"
 
 #include <QCheckBox>
@@ -187,6 +188,7 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     auto* lblDestinationSelect = Label(QStringLiteral("Destination Under Control"), "lblDestinationSelect", this);
     m_cmboOutputSelect = Named(new QComboBox(this), "cmboOutputSelect");
     m_cmboOutputSelect->setModel(destinations.model());
+    m_cmboOutputSelect->setMinimumWidth(ChannelBoxWidth(*m_cmboOutputSelect));
     m_chkStayOnTop = Named(new QCheckBox(QStringLiteral("Keep Control Panel On Top"), this), "chkStayOnTop");
     m_ChkHideInhibits = Named(new QCheckBox(QStringLiteral("Hide &Inhibits/Use Dsiplay List"), this), "ChkHideInhibits");
     m_ChkHideInhibits->setToolTip(QStringLiteral("Check to hide inhibits in list of inputs"));

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QWidget>
 
 // The width a window needs for its title to be read whole under a usual window manager: the title
@@ -28,4 +31,16 @@ inline int WidestCharacter(const QFontMetrics& metrics)
     for (const QChar c : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"))
         widest = std::max(widest, metrics.horizontalAdvance(c));
     return widest;
+}
+
+// The width of a drop-down list of channels (the source box, the destination list) whose entry of
+// a name of ReadableNameLength characters and a four-digit channel, "   (ch nnnn)", shows whole in
+// the box's own font beside its arrow.
+inline int ChannelBoxWidth(const QComboBox& box)
+{
+    const QFontMetrics metrics = box.fontMetrics();
+    const int text = ReadableNameLength * WidestCharacter(metrics) + metrics.horizontalAdvance(QStringLiteral("   (ch 0000)"));
+    QStyleOptionComboBox option;
+    option.initFrom(&box);
+    return box.style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(text, metrics.height()), &box).width();
 }
