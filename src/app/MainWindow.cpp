@@ -30,8 +30,6 @@ constexpr int twips(int t) { return t / 15; }
 constexpr int MinimumClientWidth = twips(2640);
 constexpr int SourceBoxLeft = twips(120);
 constexpr int SourceBoxTop = twips(120);
-// The longest destination name the status bar shows whole, in characters.
-constexpr int ReadableNameLength = 16;
 constexpr int StatusPanelGap = 2;
 constexpr int StatusTextIndent = 3;
 constexpr qreal SourceBoxPointSize = 9.75;
@@ -83,16 +81,18 @@ int StatePanelWidth(const QFontMetrics& metrics)
 } // namespace
 
 // The client width: status panel 1 shows "Destination: " + a name of ReadableNameLength characters
-// + " [nnn]" (and the longest of its other texts) whole beside panel 2, and the caption fits the
-// title bar; never less than the classic width.
+// + " [nnn]" (up to four digits, and the longest of its other texts) whole beside panel 2, the
+// source box shows a source of that length whole, and the caption fits the title bar; never less
+// than the classic width.
 int MainWindow::ReadableClientWidth() const
 {
     const QFontMetrics metrics = fontMetrics();
-    int panel1 = metrics.horizontalAdvance(QStringLiteral("Destination:  [000]"))
+    int panel1 = metrics.horizontalAdvance(QStringLiteral("Destination:  [0000]"))
         + ReadableNameLength * WidestCharacter(metrics);
     panel1 = std::max(panel1, metrics.horizontalAdvance(QStringLiteral("Destination Controlled (NC) ")));
     const int bar = panel1 + 2 * (StatusTextIndent + 2) + StatusPanelGap + StatePanelWidth(metrics) + StatusPanelGap;
-    return std::max({MinimumClientWidth, bar, TitleBarWidth(*this)});
+    const int box = ChannelBoxWidth(*m_cmboSourceSelect) + 2 * SourceBoxLeft;
+    return std::max({MinimumClientWidth, bar, box, TitleBarWidth(*this)});
 }
 
 MainWindow::MainWindow(Panel& panel) : m_panel(panel)

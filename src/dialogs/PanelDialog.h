@@ -3,6 +3,8 @@
 #include "dialogs/WindowWidth.h"
 
 #include <QDialog>
+#include <QEvent>
+#include <QLayout>
 
 #include <functional>
 #include <utility>
@@ -25,7 +27,7 @@ public:
     {
         setTag(tag);
         m_closed = std::move(closed);
-        setMinimumWidth(std::max(minimumWidth(), TitleBarWidth(*this)));
+        fitTitle();
         show();
         raise();
         activateWindow();
@@ -35,7 +37,26 @@ public:
     virtual QString tag() const { return m_tag; }
     virtual void setTag(const QString& tag) { m_tag = tag; }
 
+protected:
+    // Texts set as the dialog opens (or later) make its layout ask for more room: the least width
+    // follows, so that the window grows to show them whole.
+    bool event(QEvent* event) override
+    {
+        const bool handled = QDialog::event(event);
+        if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::WindowTitleChange)
+            fitTitle();
+        return handled;
+    }
+
 private:
+    // The least width: what the layout needs, or what the title needs when that is more. Once set
+    // here, the layout no longer sets the width itself, so this follows every layout request.
+    void fitTitle()
+    {
+        const int contents = layout() ? layout()->totalMinimumSize().width() : 0;
+        setMinimumWidth(std::max(contents, TitleBarWidth(*this)));
+    }
+
     QString m_tag;
     std::function<void(const QString&)> m_closed;
 };

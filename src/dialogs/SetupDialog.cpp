@@ -2,6 +2,7 @@
 
 #include "dialogs/OutputSelect.h"
 #include "dialogs/SetupHelp.h"
+#include "dialogs/WindowWidth.h"
 #include "state/Panel.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QFile>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -132,10 +134,18 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     m_dirModel->setRootPath(QDir::rootPath());
     m_dirDirectory->setModel(m_dirModel);
     connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, &SetupDialog::directoryListed);
+    // The model sorts a listed directory a moment later, which moves the rows again.
+    connect(m_dirModel, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (!m_shownDirectory.isEmpty())
+            m_dirDirectory->scrollTo(m_dirModel->index(m_shownDirectory), QAbstractItemView::PositionAtCenter);
+    });
     for (int column = 1; column < m_dirModel->columnCount(); ++column)
         m_dirDirectory->hideColumn(column);
     m_dirDirectory->setHeaderHidden(true);
     m_dirDirectory->setMinimumSize(220, 160);
+    // Once the operator scrolls the tree, it stays where the operator put it.
+    connect(m_dirDirectory->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { m_shownDirectory.clear(); });
     auto* dirLayout = new QVBoxLayout(m_frDirSelect);
     dirLayout->addWidget(lbDriveName);
     dirLayout->addWidget(m_drvDrive);
@@ -178,6 +188,7 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     auto* lblDestinationSelect = Label(QStringLiteral("Destination Under Control"), "lblDestinationSelect", this);
     m_cmboOutputSelect = Named(new QComboBox(this), "cmboOutputSelect");
     m_cmboOutputSelect->setModel(destinations.model());
+    m_cmboOutputSelect->setMinimumWidth(ChannelBoxWidth(*m_cmboOutputSelect));
     m_chkStayOnTop = Named(new QCheckBox(QStringLiteral("Keep Control Panel On Top"), this), "chkStayOnTop");
     m_ChkHideInhibits = Named(new QCheckBox(QStringLiteral("Hide &Inhibits/Use Dsiplay List"), this), "ChkHideInhibits");
     m_ChkHideInhibits->setToolTip(QStringLiteral("Check to hide inhibits in list of inputs"));

@@ -50,7 +50,7 @@ private:
     OutputSelect& m_destinations;
     SetupForm m_form;
     bool m_rendering = false;
-    QString m_shownDirectory;  // the directory the tree is to show, once it has been listed
+    QString m_shownDirectory;  // the directory the tree is to show as it is listed; none once the operator scrolls
 
     QRadioButton* m_optFile = nullptr;
     QRadioButton* m_optTCPIP = nullptr;

@@ -1,5 +1,6 @@
 #include "displaylist/DisplayListDialog.h"
 
+#include "dialogs/WindowWidth.h"
 #include "state/Panel.h"
 
 #include <QGridLayout>
@@ -7,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -25,7 +27,15 @@ QTreeWidget* makeList(QWidget* parent, const QString& name, const QString& first
     list->header()->setStretchLastSection(false);
     list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    list->setMinimumSize(230, 260);
+    // Wide enough for an entry of a name of ReadableNameLength of the font's widest letters and its
+    // key beside it, each with the cell's margins, and the scroll bar.
+    const QFontMetrics metrics = list->fontMetrics();
+    const int cellMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const int entry = ReadableNameLength * WidestCharacter(metrics)
+        + metrics.horizontalAdvance(QStringLiteral(" (Ch.0000)")) + cellMargins;
+    const int key = metrics.horizontalAdvance(QStringLiteral("Ch.0000")) + cellMargins;
+    const int chrome = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 2 * list->frameWidth();
+    list->setMinimumSize(std::max(230, entry + key + chrome), 260);
     return list;
 }
 

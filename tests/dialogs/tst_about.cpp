@@ -93,6 +93,38 @@ private Q_SLOTS:
                  (QStringList{version, u"10.1.2.3"_s, u"Output 5 - (STUDIO A)"_s, u"1 Second"_s, u"30 Seconds"_s}));
     }
 
+    // The texts arrive as the window opens; the window grows until each shows whole.
+    void textsWhole_data()
+    {
+        QTest::addColumn<bool>("tcp");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("TCP/IP, 16-character name") << true << u"192.168.100.200"_s << u"STUDIO A PGM OUT"_s;
+        QTest::newRow("TCP/IP, wide letters") << true << u"10.0.0.1"_s << u"WWWWMMMMWWWWMMMM"_s;
+        QTest::newRow("File, long path") << false << u"/mnt/zeb-server/network-data-files/"_s << u"STUDIO A"_s;
+    }
+    void textsWhole()
+    {
+        QFETCH(bool, tcp);
+        QFETCH(QString, location);
+        QFETCH(QString, destination);
+        t->s.TcpIpMode = tcp;
+        (tcp ? t->s.IpAddress : t->s.ServerPath) = location;
+        t->s.OutputAlphaList[2] = destination;
+        AboutDialog dialog(t->panel);
+        QStringList cut;
+        QTimer::singleShot(0, &dialog, [&] {
+            // The layouts' requests that the new texts posted.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            for (const QLabel* label : dialog.findChildren<QLabel*>())
+                if (label->width() < label->sizeHint().width())
+                    cut << label->text();
+            dialog.done(QDialog::Accepted);
+        });
+        RunDialog(dialog, QString());
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u" | ")));
+    }
+
 private:
     std::unique_ptr<TestPanel> t;
 };

@@ -395,10 +395,11 @@ private Q_SLOTS:
         auto* model = qobject_cast<QFileSystemModel*>(tree->model());
         QCOMPARE(model->filePath(tree->currentIndex()) + u'/', t.s.ServerPath);
         const QModelIndex home = model->index(t.dir.path());
-        QVERIFY(WaitUntil([model, home] { return model->rowCount(home) == 61; }));  // listed
-        QVERIFY(WaitUntil([tree] {
-            return tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center());
+        // Listed and sorted: the server directory is the last of its 61.
+        QVERIFY(WaitUntil([model, home] {
+            return model->rowCount(home) == 61 && model->fileName(model->index(60, 0, home)) == u"z-server";
         }));
+        QVERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
         tree->setCurrentIndex(model->index(t.path(QStringLiteral("z-server/sub"))));
         QVERIFY(!ok->isEnabled());
         QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"))->isEnabled());

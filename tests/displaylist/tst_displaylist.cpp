@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -148,6 +149,39 @@ private Q_SLOTS:
         QCOMPARE(rightRows, 3);
         QTEST(t.s.DisplayList, "result");
         QCOMPARE(d.findChild<QTreeWidget*>(QStringLiteral("lvList"))->topLevelItemCount(), 0);
+    }
+
+    // Names of 16 characters show whole in both lists, in both columns, even of the widest letters.
+    void namesWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("studio name") << u"STUDIO A PGM OUT"_s;
+        QTest::newRow("widest letters") << u"WWWWWWWWWWWWWWWW"_s;
+        QTest::newRow("wide and narrow") << u"MWMWMWMWMWMWMWMW"_s;
+    }
+    void namesWhole()
+    {
+        QFETCH(QString, name);
+        Sources t(2, QStringLiteral("1000"));
+        t.s.InputAlphas[1] = name;
+        DisplayListDialog d(t.panel);
+        QStringList cut;
+        QTimer::singleShot(0, &d, [&] {
+            d.findChild<QPushButton*>(QStringLiteral("cmdAddAll"))->click();
+            for (const char* object : {"lvChannel", "lvList"}) {
+                auto* list = d.findChild<QTreeWidget*>(QLatin1String(object));
+                const int margin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+                for (int row = 0; row < list->topLevelItemCount(); ++row)
+                    for (int column : {0, 1}) {
+                        const QString text = list->topLevelItem(row)->text(column);
+                        if (list->fontMetrics().horizontalAdvance(text) + margin > list->columnWidth(column))
+                            cut << text;
+                    }
+            }
+            d.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        });
+        RunDialog(d, QString());
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u" | ")));
     }
 };
 

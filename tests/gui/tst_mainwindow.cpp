@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 
@@ -196,6 +197,13 @@ private Q_SLOTS:
             return label->fontMetrics().horizontalAdvance(text) <= label->contentsRect().width() - label->indent();
         };
         QVERIFY(whole("StatusBar1Panel1", QStringLiteral("Destination: WWWWWWWWWWWWWWWW [256]")));
+        // The source box shows a source of 16 of the widest letters with its four-digit channel whole.
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+        QVERIFY(box->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWWWWWW   (ch 4096)")) <= field.width());
+        QVERIFY(whole("StatusBar1Panel1", QStringLiteral("Destination: WWWWWWWWWWWWWWWW [4096]")));
+
         QVERIFY(whole("StatusBar1Panel1", QStringLiteral("Destination Controlled (NC) ")));
         for (const char* state : {"NF", "NC", "OK"})
             QVERIFY(whole("StatusBar1Panel2", QLatin1String(state)));
