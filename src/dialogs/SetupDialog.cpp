@@ -394,6 +394,9 @@ void SetupDialog::directoryListed(const QString& listed)
 {
     if (m_shownDirectory.isEmpty() || !(m_shownDirectory == listed || m_shownDirectory.startsWith(listed)))
         return;
+    // The model adds a listed directory's entries in the order it found them and sorts them a
+    // moment later, which would move the row away from where the tree scrolled: sort it now.
+    m_dirModel->sort(0);
     m_dirDirectory->scrollTo(m_dirModel->index(m_shownDirectory), QAbstractItemView::PositionAtCenter);
 }
 
