@@ -2,155 +2,49 @@
 
 #include "core/Menus.h"
 
-#include <QTest>
-
-#include <functional>
-
-namespace {
-
 using Command = std::function<void(Panel&)>;
-
-QString dialogName(Dialog d)
-{
-    return QStringLiteral("dialog:%1").arg(static_cast<int>(d));
-}
-
-// A TCP/IP panel with its tables loaded: sources Aux (ch 1) and Mic (ch 2), destination 1 "Studio".
-struct Loaded : TestPanel {
-    Loaded()
-    {
-        InitVariables(s, server);
-        s.TcpIpMode = s.PanelPopulated = true;
-        s.PendingTables = 0;
-        s.NumOutputs = 1;
-        s.OutputAlphaList = {QStringLiteral("Studio")};
-        s.OutputChannelList = {0};
-        s.OutputPosition = {0};
-        s.OutputStatus.assign(1, OutputStatusRecord{});
-        s.NumInputs = 2;
-        s.InputAlphaList = {QStringLiteral("Aux"), QStringLiteral("Mic")};
-        s.InputChannelList = {0, 1};
-        s.InputPosition = {0, 1};
-        s.ComboAlphaList.assign(2, QString());
-        s.ComboChannelList.assign(2, 0);
-        s.resizeInhibitMap(2, 1);
-        s.DisplayList = QStringLiteral("11");
-    }
-};
-
-} // namespace
-
 Q_DECLARE_METATYPE(Command)
 
 class TestMenus final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void dialogCommands_data()
+    // Every dialog (and the help's message when no viewer starts) opens over the lowered panel,
+    // which afterwards is back in its chosen order; setup only behind an accepted login. The display
+    // list editor rebuilds the source box once it has closed, whichever way it closed.
+    void commands_data()
     {
-        QTest::addColumn<Command>("command");
-        QTest::addColumn<bool>("loginSucceeds");
-        QTest::addColumn<int>("stayOnTop");
-        QTest::addColumn<QStringList>("dialogs");  // shown, in order
-        QTest::addColumn<QStringList>("tags");
-
-        const QString login = dialogName(Dialog::Login);
-        const QString setup = dialogName(Dialog::Setup);
-        QTest::newRow("setup, logged in") << Command(mnuSetup_Click) << true << TopMost
-                                          << QStringList{login, setup} << QStringList{QString(), QStringLiteral("Initial")};
-        QTest::newRow("setup, login cancelled") << Command(mnuSetup_Click) << false << TopMost
-                                                << QStringList{login} << QStringList{QString()};
-        QTest::newRow("password") << Command(mnuPassword_Click) << false << TopMost
-                                  << QStringList{dialogName(Dialog::Password)} << QStringList{QString()};
-        QTest::newRow("display list") << Command(mnuDsiplayList_Click) << false << TopMost
-                                      << QStringList{dialogName(Dialog::DisplayList)} << QStringList{QString()};
-        QTest::newRow("about") << Command(mnuAbout_Click) << false << NotTopMost
-                               << QStringList{dialogName(Dialog::About)} << QStringList{QString()};
+        Columns<Command, int, QString, QString>({"command", "stayOnTop", "asked", "displayList"});  // asked: dialogs with their Tags
+        QTest::newRow("setup, logged in") << Command(mnuSetup_Click) << TopMost << "dialog:0:|dialog:1:Initial" << "";
+        QTest::newRow("setup, login cancelled") << Command(mnuSetup_Click) << TopMost << "dialog:0:" << "";
+        QTest::newRow("password") << Command(mnuPassword_Click) << TopMost << "dialog:2:" << "";
+        QTest::newRow("about") << Command(mnuAbout_Click) << NotTopMost << "dialog:3:" << "";
+        QTest::newRow("display list cancelled") << Command(mnuDsiplayList_Click) << TopMost << "dialog:4:" << "111";
+        QTest::newRow("display list accepted") << Command(mnuDsiplayList_Click) << TopMost << "dialog:4:" << "101";
+        QTest::newRow("help without a viewer") << Command(mnuContents_Click) << TopMost << "Help:It is the file /opt/tova/help/index.html" << "";
     }
-    // Every dialog opens with the panel lowered; afterwards the panel is back in its chosen order.
-    void dialogCommands()
+    void commands()
     {
-        QFETCH(Command, command);
-        QFETCH(bool, loginSucceeds);
-        QFETCH(int, stayOnTop);
-        QFETCH(QStringList, dialogs);
-        QFETCH(QStringList, tags);
-
-        Loaded t;
+        auto [command, stayOnTop, asked, displayList] = Fetch<Command, int, QString, QString>("command", "stayOnTop", "asked", "displayList");
+        LoadedPanel t;
         t.s.StayOnTop = stayOnTop;
-        t.view.windowOrderLog.clear();
-        t.prompts.dialogHandler = [&](Dialog d, const QString& tag) {
-            if (d == Dialog::Login)
-                t.s.LoggedIn = loginSucceeds;
+        t.prompts.helpViewerAvailable = false;
+        t.view.sourceItems = QStringList{QStringLiteral("stale")};
+        QString whileOpen;  // the source box while a dialog is open: not rebuilt yet
+        t.prompts.dialogHandler = [&t, &whileOpen, &displayList, loggedIn = asked.contains(u"Initial")](Dialog, const QString& tag) {
+            whileOpen += t.view.sourceItems.join(u'|');
+            t.s.LoggedIn = loggedIn;
+            t.s.DisplayList = displayList.isEmpty() ? t.s.DisplayList : displayList;
             return tag;
         };
         command(t.panel);
-
-        QStringList shown, passed;
-        for (const auto& a : t.prompts.asked) {
-            shown << a.what;
-            passed << a.text;
-            QCOMPARE(a.windowOrder, NotTopMost);
-        }
-        QCOMPARE(shown, dialogs);
-        QCOMPARE(passed, tags);
-        QCOMPARE(t.view.windowOrderLog.first(), QString::number(NotTopMost));
-        QCOMPARE(t.view.windowOrder, stayOnTop);
-    }
-
-    void displayListRebuildsSourceBox_data()
-    {
-        QTest::addColumn<QString>("written");  // what the editor leaves in DisplayList
-        QTest::addColumn<QStringList>("items");
-        QTest::newRow("cancelled") << QStringLiteral("11") << QStringList{QStringLiteral("Aux   (ch 1)"), QStringLiteral("Mic   (ch 2)")};
-        QTest::newRow("accepted") << QStringLiteral("10") << QStringList{QStringLiteral("Aux   (ch 1)")};
-    }
-    // Whichever way the editor closes, the source box is rebuilt after it has closed.
-    void displayListRebuildsSourceBox()
-    {
-        QFETCH(QString, written);
-        QFETCH(QStringList, items);
-
-        Loaded t;
-        t.view.sourceItems = {QStringLiteral("stale")};
-        QStringList whileOpen;
-        t.prompts.dialogHandler = [&](Dialog, const QString& tag) {
-            whileOpen = t.view.sourceItems;
-            t.s.DisplayList = written;
-            return tag;
-        };
-        mnuDsiplayList_Click(t.panel);
-        QCOMPARE(whileOpen, QStringList{QStringLiteral("stale")});
-        QCOMPARE(t.view.sourceItems, items);
-    }
-
-    void contents_data()
-    {
-        QTest::addColumn<bool>("viewer");
-        QTest::addColumn<QStringList>("titles");
-        QTest::newRow("viewer started") << true << QStringList{};
-        QTest::newRow("no viewer") << false << QStringList{QStringLiteral("Help")};
-    }
-    // Help opens in a viewer; without one the operator is told where the page is, and the panel
-    // carries on in its order.
-    void contents()
-    {
-        QFETCH(bool, viewer);
-        QFETCH(QStringList, titles);
-
-        Loaded t;
-        t.prompts.helpViewerAvailable = viewer;
-        t.view.windowOrderLog.clear();
-        mnuContents_Click(t.panel);
-        QCOMPARE(t.prompts.helpOpened, 1);
-        QCOMPARE(t.prompts.titles(), titles);
-        QCOMPARE(t.view.closeAllCount, 0);
-        if (viewer) {
-            QVERIFY(t.view.windowOrderLog.isEmpty());
-        } else {
-            QCOMPARE(t.view.windowOrder, t.s.StayOnTop);
-            QCOMPARE(t.prompts.asked.front().windowOrder, NotTopMost);
-            QVERIFY(t.prompts.asked.front().text.contains(QStringLiteral("It is the file /opt/tova/help/index.html\r")));
-        }
+        QStringList seen;
+        for (const auto& a : t.prompts.asked)
+            seen << a.what + u':' + (a.text.contains(u'\r') ? a.text.section(u'\r', 1, 1) : a.text) + (a.windowOrder == NotTopMost ? QString() : QStringLiteral("(over)"));
+        QCOMPARE(seen.join(u'|'), asked);
+        QVERIFY(!whileOpen.contains(u"(ch"));
+        QCOMPARE(t.view.sourceItems.join(u'|'), displayList.isEmpty() ? QStringLiteral("stale")
+                 : displayList == u"111" ? QStringLiteral("Aux   (ch 3)|Mic   (ch 1)|Tape   (ch 2)") : QStringLiteral("Aux   (ch 3)|Mic   (ch 1)"));
+        QCOMPARE(t.view.windowOrderLog, (QStringList{QString::number(NotTopMost), QString::number(stayOnTop)}));
     }
 };
 

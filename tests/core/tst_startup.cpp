@@ -2,182 +2,84 @@
 
 #include "core/Startup.h"
 
-#include <QTest>
-
-namespace {
-
-QByteArray settingsFile(bool tcp, const QByteArray& password = {}, bool stayOnTop = true)
-{
-    return "[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=" + QByteArray(tcp ? "Yes" : "No")
-        + "\r\nHide Inhibits=Yes\r\nStay On Top=" + QByteArray(stayOnTop ? "Yes" : "No")
-        + "\r\n[FILE]\r\nServer path=/srv/zeb\r\nRefresh Rate=100\r\nTime Out=50\r\n"
-          "[TCP/IP]\r\nIP Port=1250\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n"
-          "[SECURITY]\r\nUser Name=op\r\nPassword="
-        + password + "\r\n";
-}
-
-QString dialogName(Dialog d) { return QStringLiteral("dialog:%1").arg(static_cast<int>(d)); }
-
-} // namespace
+using namespace Qt::StringLiterals;
 
 class TestStartup final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { t = std::make_unique<TestPanel>(); }
-    void cleanup() { t.reset(); }
-
-    void notConfigured_data()
+    // Start-up by its settings: none or unreadable ("new": the first login), TCP/IP ("tcp"), File
+    // mode with or without ("nofiles") the server files, a password set ("password") and the login
+    // accepted ("accepted"), "Stay On Top" ("ontop"). Every box and dialog opens over the lowered
+    // panel, each once the one before has been answered.
+    void startUp_data()
     {
-        QTest::addColumn<QByteArray>("file");  // empty: no settings file at all
-        QTest::newRow("no settings file") << QByteArray();
-        QTest::newRow("damaged settings file") << QByteArray("[TCP/IP]\r\nIP Port=twelve\r\n");
+        Columns<QString, QString>({"setup", "asked"});  // asked: title and text (dialogs by number and Tag)
+        const QString notConfigured = QStringLiteral("Configuration Error:System Not Yet Configured.\rPlease specify a User name and "
+            "Password then set the\rZEB kelvane location and destination to be controlled|dialog:0:new|dialog:1:Initial");
+        const QString noFiles = QStringLiteral("Error Reading File:Server Files not found|");
+        QTest::newRow("no settings file") << "none" << notConfigured;
+        QTest::newRow("damaged settings file") << "damaged" << notConfigured;
+        QTest::newRow("TCP/IP, topmost") << "tcp ontop" << "";
+        QTest::newRow("TCP/IP, not topmost") << "tcp" << "";
+        QTest::newRow("File mode") << "ontop" << "";
+        QTest::newRow("no files, no password: setup at once") << "ontop nofiles" << noFiles + u"dialog:1:Initial"_s;
+        QTest::newRow("no files, login cancelled: no setup") << "ontop nofiles password" << noFiles + u"dialog:0:"_s;
+        QTest::newRow("no files, login accepted: setup") << "ontop nofiles password accepted" << noFiles + u"dialog:0:|dialog:1:Initial"_s;
     }
-    void notConfigured()
+    void startUp()
     {
-        QFETCH(QByteArray, file);
-        if (!file.isEmpty())
-            t->writeFile(QStringLiteral("zebntpnl.ini"), file);
-        Form_Load(t->panel);
-
-        const auto& asked = t->prompts.asked;
-        QCOMPARE(asked.size(), 3u);
-        QCOMPARE(asked[0].what, QStringLiteral("Configuration Error"));
-        QCOMPARE(asked[0].text, QStringLiteral("System Not Yet Configured.\rPlease specify a User name and Password "
-                                               "then set the\rZEB kelvane location and destination to be controlled"));
-        QCOMPARE(asked[0].windowOrder, NotTopMost);
-        QCOMPARE(asked[1].what, dialogName(Dialog::Login));
-        QCOMPARE(asked[1].text, QStringLiteral("new"));
-        QCOMPARE(asked[2].what, dialogName(Dialog::Setup));
-        QCOMPARE(asked[2].text, QStringLiteral("Initial"));
-        QCOMPARE(t->view.windowOrder, TopMost);
-        QVERIFY(!t->view.sourceBoxEnabled);
-        QCOMPARE(t->view.sourceItems, QStringList{QStringLiteral("No System")});
-        QCOMPARE(t->view.sourceIndex, 0);
-        QCOMPARE(t->view.outputItems, QStringList{QStringLiteral("No System")});
-        QCOMPARE(t->server.connects + t->server.reads, 0);
-    }
-
-    // Start-up waits for no one: each window opens once the one before it has been answered, and a
-    // shut-down in between (a signal during the login) ends the chain: no setup dialog follows.
-    void startUpFollowsTheAnswers()
-    {
-        t->prompts.hold = true;
-        Form_Load(t->panel);
-        QCOMPARE(t->prompts.titles(), QStringList{QStringLiteral("Configuration Error")});
-        QVERIFY(t->prompts.answerOldest());
-        QCOMPARE(t->prompts.titles().last(), dialogName(Dialog::Login));
-        QCOMPARE(t->view.windowOrder, NotTopMost);
-        Unload_Program(t->panel);
-        QVERIFY(t->prompts.answerOldest());
-        QCOMPARE(t->prompts.asked.size(), 2u);
-        QCOMPARE(t->view.windowOrder, NotTopMost);
-        QCOMPARE(t->view.closeAllCount, 1);
-    }
-
-    // "Stay On Top" is not consulted when the configuration is missing: the window ends topmost.
-    void notConfiguredEndsTopMostWhateverSetupStores()
-    {
-        t->prompts.dialogHandler = [this](Dialog d, const QString& tag) {
-            if (d == Dialog::Setup)
-                t->s.StayOnTop = NotTopMost;
+        auto [setup, asked] = Fetch<QString, QString>("setup", "asked");
+        const QStringList words = setup.split(u' ');
+        const bool tcp = words.contains(u"tcp"), files = !words.contains(u"nofiles"), configured = setup != u"none" && setup != u"damaged";
+        TestPanel t;
+        if (setup == u"damaged")
+            t.writeFile(QStringLiteral("zebntpnl.ini"), "[TCP/IP]\r\nIP Port=twelve\r\n");
+        if (configured)
+            t.writeFile(QStringLiteral("zebntpnl.ini"), "[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=" + QByteArray(tcp ? "Yes" : "No")
+                + "\r\nStay On Top=" + QByteArray(words.contains(u"ontop") ? "Yes" : "No") + "\r\n[FILE]\r\nServer path=/srv/zeb\r\n"
+                "Refresh Rate=100\r\nTime Out=50\r\n[TCP/IP]\r\nIP Port=1250\r\nPoll Rate=1\r\nTime Out=30\r\n[SECURITY]\r\nPassword="
+                + QByteArray(words.contains(u"password") ? "bdf" : "") + "\r\n");
+        t.server.filesReadable = files;
+        t.prompts.dialogHandler = [&t, accepted = words.contains(u"accepted"), configured](Dialog, const QString& tag) {
+            t.s.LoggedIn = accepted;
+            if (!configured)
+                t.s.StayOnTop = NotTopMost;  // not consulted when the configuration is missing
             return tag;
         };
-        Form_Load(t->panel);
-        QCOMPARE(t->view.windowOrder, TopMost);
+        Form_Load(t.panel);
+
+        QStringList seen;
+        for (const auto& a : t.prompts.asked) {
+            seen << a.what + u':' + a.text;
+            QCOMPARE(a.windowOrder, NotTopMost);
+        }
+        QCOMPARE(seen.join(u'|'), asked);
+        // "connects|reads|source box enabled|Connect|Salvo Mode|window order", and both boxes say "No System".
+        QCOMPARE(QList<int>({t.server.connects, t.server.reads, t.view.sourceBoxEnabled, t.view.menuEnabled[MenuCommand::Connect],
+                             t.view.menuEnabled[MenuCommand::SalvoMode], t.view.windowOrder}),
+                 QList<int>({tcp, configured && !tcp, configured && files, tcp, tcp, words.contains(u"ontop") || !configured ? TopMost : NotTopMost}));
+        QVERIFY(t.view.sourceItems + t.view.outputItems == Split(QStringLiteral("No System|No System")) && t.view.sourceIndex == 0);
+        QCOMPARE(t.view.status1, files ? QStringLiteral("Not Specified") : QStringLiteral("Destination Controlled (NC) "));
     }
 
-    void tcpIpModeStartsAtOnce_data()
+    // Start-up waits for no one: a shut-down while the login is open (a signal) ends the chain
+    // there: no setup dialog follows, and the windows close.
+    void shutDownEndsTheChain()
     {
-        QTest::addColumn<bool>("stayOnTop");
-        QTest::newRow("topmost") << true;
-        QTest::newRow("not topmost") << false;
+        TestPanel t;
+        t.prompts.hold = true;
+        Form_Load(t.panel);
+        QCOMPARE(t.prompts.titles(), QStringList{QStringLiteral("Configuration Error")});
+        QVERIFY(t.prompts.answerOldest());
+        QCOMPARE(t.prompts.titles().last(), DialogName(Dialog::Login));
+        QCOMPARE(t.view.windowOrder, NotTopMost);
+        Unload_Program(t.panel);
+        QVERIFY(t.prompts.answerOldest());
+        QCOMPARE(t.prompts.asked.size(), 2u);
+        QVERIFY(t.view.windowOrder == NotTopMost && t.view.closeAllCount == 1);
+        // File mode without a server path has no settings to write; the windows close all the same.
+        QVERIFY(!QFile::exists(t.path(QStringLiteral("zebntpnl.ini"))));
     }
-    void tcpIpModeStartsAtOnce()
-    {
-        QFETCH(bool, stayOnTop);
-        t->writeFile(QStringLiteral("zebntpnl.ini"), settingsFile(true, {}, stayOnTop));
-        Form_Load(t->panel);
-        QVERIFY(t->prompts.asked.empty());
-        QCOMPARE(t->server.connects, 1);
-        QCOMPARE(t->server.reads, 0);
-        QVERIFY(t->view.sourceBoxEnabled);
-        QCOMPARE(t->view.sourceItems, QStringList{QStringLiteral("No System")});
-        QCOMPARE(t->view.menuEnabled[MenuCommand::Connect], true);
-        QCOMPARE(t->view.menuEnabled[MenuCommand::SalvoMode], true);
-        QCOMPARE(t->server.pollInterval, 1000);
-        QCOMPARE(t->view.windowOrder, stayOnTop ? TopMost : NotTopMost);
-        QCOMPARE(t->s.OutputControlled, 2);
-    }
-
-    void fileModeWithServerFiles()
-    {
-        t->writeFile(QStringLiteral("zebntpnl.ini"), settingsFile(false));
-        Form_Load(t->panel);
-        QVERIFY(t->prompts.asked.empty());
-        QCOMPARE(t->server.reads, 1);
-        QCOMPARE(t->server.connects, 0);
-        QVERIFY(t->view.sourceBoxEnabled);
-        QCOMPARE(t->view.menuEnabled[MenuCommand::SalvoMode], false);
-        QCOMPARE(t->view.menuEnabled[MenuCommand::Connect], false);
-        QCOMPARE(t->server.pollInterval, 100);
-    }
-
-    // File mode without reachable server files: the message, then setup behind a login when a
-    // password is set. The source box stays disabled on every branch.
-    void fileModeWithoutServerFiles_data()
-    {
-        QTest::addColumn<QByteArray>("storedPassword");
-        QTest::addColumn<bool>("loginAccepted");
-        QTest::addColumn<QStringList>("dialogs");
-        QTest::newRow("no password: setup at once") << QByteArray() << false
-                                                    << QStringList{dialogName(Dialog::Setup)};
-        QTest::newRow("login cancelled: no setup") << QByteArray("bdf") << false
-                                                   << QStringList{dialogName(Dialog::Login)};
-        QTest::newRow("login accepted: setup") << QByteArray("bdf") << true
-                                               << QStringList{dialogName(Dialog::Login), dialogName(Dialog::Setup)};
-    }
-    void fileModeWithoutServerFiles()
-    {
-        QFETCH(QByteArray, storedPassword);
-        QFETCH(bool, loginAccepted);
-        QFETCH(QStringList, dialogs);
-        t->writeFile(QStringLiteral("zebntpnl.ini"), settingsFile(false, storedPassword, true));
-        t->server.filesReadable = false;
-        t->prompts.dialogHandler = [&](Dialog d, const QString& tag) {
-            if (d == Dialog::Login) {
-                t->s.LoggedIn = loginAccepted;
-                return loginAccepted ? QStringLiteral("ok") : QStringLiteral("fail");
-            }
-            return tag;
-        };
-        Form_Load(t->panel);
-
-        QStringList titles = t->prompts.titles();
-        QCOMPARE(titles.takeFirst(), QStringLiteral("Error Reading File"));
-        QCOMPARE(t->prompts.asked[0].text, QStringLiteral("Server Files not found"));
-        for (const auto& a : t->prompts.asked)
-            QCOMPARE(a.windowOrder, NotTopMost);  // nothing is asked behind the panel
-        QCOMPARE(titles, dialogs);
-        if (titles.contains(dialogName(Dialog::Login)))
-            QCOMPARE(t->prompts.asked[1].text, QString());
-        if (titles.contains(dialogName(Dialog::Setup)))
-            QCOMPARE(t->prompts.asked.back().text, QStringLiteral("Initial"));
-        QCOMPARE(t->view.status1, QStringLiteral("Destination Controlled (NC) "));
-        QVERIFY(!t->view.sourceBoxEnabled);
-        QCOMPARE(t->view.windowOrder, TopMost);  // back to "Stay On Top=Yes"
-    }
-
-    void shutDownGoesOnWhenSettingsCannotBeWritten()
-    {
-        // File mode without a server path has nothing to write; the windows still close.
-        Form_Load(t->panel);
-        Unload_Program(t->panel);
-        QCOMPARE(t->view.closeAllCount, 1);
-        QVERIFY(!QFile::exists(t->path(QStringLiteral("zebntpnl.ini"))));
-    }
-
-private:
-    std::unique_ptr<TestPanel> t;
 };
 
 QTEST_GUILESS_MAIN(TestStartup)

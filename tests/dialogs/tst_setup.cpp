@@ -6,46 +6,50 @@
 #include "dialogs/SetupHelp.h"
 
 #include <QCheckBox>
-#include <QEnterEvent>
-#include <QLabel>
 #include <QFileSystemModel>
-#include <QLineEdit>
-#include <QTreeView>
 #include <QPushButton>
-#include <QTest>
-
-#include <memory>
-
-Q_DECLARE_METATYPE(SetupField)
+#include <QTreeView>
 
 namespace {
 
-// The dialog's fields as they stand after opening in TCP/IP mode on 10.0.0.1:1250.
-struct Fixture {
-    TestPanel t;
+// Network data files of 4 sources and 3 destinations.
+void PutServerFiles(const TestPanel& t, const QString& dir = {})
+{
+    t.writeFile(dir + QStringLiteral("lAlpha.ndf"), ExtAlpha(0, 4, 3));
+    t.writeFile(dir + QStringLiteral("lInhbt.ndf"), I16(4) + I16(3) + QByteArray(12, '0'));
+    t.writeFile(dir + QStringLiteral("lXptmap.ndf"), QByteArray(1, 1) + I16(0));
+    t.writeFile(dir + QStringLiteral("Status.ndf"), QByteArray(1, 1));
+}
+
+// The dialog after opening on 10.0.0.1:1250 with the temporary directory as the server
+// directory; the poll timer's interval is -7 to show whether OK sets it.
+struct Fixture : TestPanel {
     SetupForm form;
-    Fixture(bool tcpIp)
+    explicit Fixture(bool tcpIp)
     {
-        InitVariables(t.s, t.server);
-        t.s.TcpIpMode = tcpIp;
-        t.s.IpAddress = QStringLiteral("10.0.0.1");
-        t.s.IpPort = 1250;
-        t.s.ServerPath = t.s.AppDir;
+        InitVariables(s, server);
+        std::tie(s.TcpIpMode, s.IpAddress, s.IpPort, s.ServerPath) = std::tuple(tcpIp, QStringLiteral("10.0.0.1"), 1250, s.AppDir);
+        server.pollInterval = -7;
         form.Tag = SetupInitialTag;
-        Setup_Activate(t.panel, form, [] {});
+        Setup_Activate(panel, form, [] {});
+        form.directory = s.AppDir;
     }
-    // OK and Verify, answered at once: what they ended with, or nothing while they wait.
-    std::optional<bool> ok()
+    // Types "field=value ..." ("tcp"/"file": the mode options) and presses OK; what it ended
+    // with, or nothing while it waits.
+    std::optional<bool> press(const QString& typed = {})
     {
-        std::optional<bool> hide;
-        Setup_Ok(t.panel, form, [&hide](bool h) { hide = h; });
-        return hide;
-    }
-    std::optional<bool> verify()
-    {
-        std::optional<bool> close;
-        Setup_Verify(t.panel, form, [&close](bool c) { close = c; });
-        return close;
+        const std::map<QString, QString*> texts{{QStringLiteral("txtIP"), &form.txtIP}, {QStringLiteral("txtIpPort"), &form.txtIpPort},
+            {QStringLiteral("txtPollRate"), &form.txtPollRate}, {QStringLiteral("txtRefresh"), &form.txtRefresh},
+            {QStringLiteral("txtTimeout"), &form.txtTimeout}, {QStringLiteral("txtIPTimeOut"), &form.txtIPTimeOut}};
+        for (const QString& edit : typed.split(u' ', Qt::SkipEmptyParts)) {
+            if (edit == u"tcp" || edit == u"file")
+                edit == u"tcp" ? Setup_optTCPIPClick(form) : Setup_optFileClick(form);
+            else if (texts.count(edit.section(u'=', 0, 0)))
+                *texts.at(edit.section(u'=', 0, 0)) = edit.section(u'=', 1);
+        }
+        std::optional<bool> done;
+        Setup_Ok(panel, form, [&done](bool d) { done = d; });
+        return done;
     }
 };
 
@@ -55,319 +59,105 @@ class TestSetup final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // OK's checks in their order: the first field at fault shows its message and nothing after it
-    // is applied; only the address takes the focus.
-    void okValidation_data()
+    // is applied; only the address takes the focus (and gets its stored text back).
+    void okRefused_data()
     {
-        QTest::addColumn<bool>("tcpIp");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<SetupField>("focus");
-        const QString format = QStringLiteral("Please Enter IP Address In The Following Format: 192.168.1.1");
-        const QString port = QStringLiteral("Invalid IP Port #. Please reenter a number between 1 and 65535");
-        const QString to3600 = QStringLiteral("Please enter a value between 1 and 3600");
-        const QString to32500 = QStringLiteral("Please enter a value between 1 and 32500");
-        const QString fmt = QStringLiteral("Data Format Error"), pe = QStringLiteral("Port Error"),
-                      ie = QStringLiteral("Input Error");
-        QTest::newRow("two dots") << true << "txtIP" << "192.168.1" << fmt << format << SetupField::txtIP;
-        QTest::newRow("port 0") << true << "txtIpPort" << "0" << pe << port << SetupField::None;
-        QTest::newRow("port 65536") << true << "txtIpPort" << "65536" << pe << port << SetupField::None;
-        QTest::newRow("poll 0") << true << "txtPollRate" << "0" << ie << to3600 << SetupField::None;
-        QTest::newRow("poll 3601") << true << "txtPollRate" << "3601" << ie << to3600 << SetupField::None;
-        QTest::newRow("poll beyond 32 bits") << true << "txtPollRate" << "99999999999" << ie << to3600 << SetupField::None;
-        QTest::newRow("refresh 32501") << false << "txtRefresh" << "32501" << ie << to32500 << SetupField::None;
-        QTest::newRow("refresh 0") << true << "txtRefresh" << "0" << ie << to32500 << SetupField::None;
-        QTest::newRow("file time-out 3601") << false << "txtTimeout" << "3601" << ie << to3600 << SetupField::None;
-        QTest::newRow("IP time-out 0") << false << "txtIPTimeOut" << "0" << ie << to3600 << SetupField::None;
-        QTest::newRow("IP time-out 3601") << true << "txtIPTimeOut" << "3601" << ie << to3600 << SetupField::None;
+        Columns<bool, QString, QString>({"tcpIp", "typed", "message"});
+        const QString address = QStringLiteral("Data Format Error:Please Enter IP Address In The Following Format: 192.168.1.1");
+        const QString port = QStringLiteral("Port Error:Invalid IP Port #. Please reenter a number between 1 and 65535");
+        const QString to3600 = QStringLiteral("Input Error:Please enter a value between 1 and 3600");
+        const QString to32500 = QStringLiteral("Input Error:Please enter a value between 1 and 32500");
+        QTest::newRow("no dot") << true << "txtIP=1234" << address;
+        QTest::newRow("two dots") << true << "txtIP=192.168.1" << address;
+        QTest::newRow("nothing after the third dot") << true << "txtIP=1.2.3." << address;
+        QTest::newRow("port 0") << true << "txtIpPort=0" << port;
+        QTest::newRow("port 65536") << true << "txtIpPort=65536" << port;
+        QTest::newRow("poll 0") << true << "txtPollRate=0" << to3600;
+        QTest::newRow("poll 3601") << true << "txtPollRate=3601" << to3600;
+        QTest::newRow("poll beyond 32 bits") << true << "txtPollRate=99999999999" << to3600;
+        QTest::newRow("refresh 32501") << false << "txtRefresh=32501" << to32500;
+        QTest::newRow("refresh 0") << true << "txtRefresh=0" << to32500;
+        QTest::newRow("file time-out 3601") << false << "txtTimeout=3601" << to3600;
+        QTest::newRow("IP time-out 0") << false << "txtIPTimeOut=0" << to3600;
+        QTest::newRow("IP time-out 3601") << true << "txtIPTimeOut=3601 txtPollRate=7" << to3600;
     }
-    void okValidation()
+    void okRefused()
     {
-        QFETCH(bool, tcpIp);
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
+        auto [tcpIp, typed, message] = Fetch<bool, QString, QString>("tcpIp", "typed", "message");
         Fixture f(tcpIp);
-        if (!tcpIp)
-            Setup_optFileClick(f.form);
-        QString* const texts[] = {&f.form.txtIP, &f.form.txtIpPort, &f.form.txtPollRate, &f.form.txtRefresh,
-                                  &f.form.txtTimeout, &f.form.txtIPTimeOut};
-        const char* const names[] = {"txtIP", "txtIpPort", "txtPollRate", "txtRefresh", "txtTimeout", "txtIPTimeOut"};
-        for (int i = 0; i < 6; ++i)
-            if (field == QLatin1String(names[i]))
-                *texts[i] = typed;
-        const int pollRate = f.t.s.PollRate;
-
-        QCOMPARE(f.ok(), std::optional<bool>(false));
-        QCOMPARE(int(f.t.prompts.asked.size()), 1);
-        QTEST(f.t.prompts.asked[0].what, "title");
-        QTEST(f.t.prompts.asked[0].text, "text");
-        QTEST(f.form.focus, "focus");
-        QCOMPARE(f.t.prompts.asked[0].icon, field == u"txtIP" ? MsgIcon::Critical : MsgIcon::None);
-        if (field == u"txtIP")
-            QCOMPARE(f.form.txtIP, QStringLiteral("10.0.0.1"));
-        if (field == u"txtPollRate")
-            QCOMPARE(f.t.s.PollRate, pollRate);
-        QVERIFY(!QFile::exists(f.t.path(QStringLiteral("zebntpnl.ini"))));
+        QCOMPARE(f.press(typed), std::optional<bool>(false));
+        QCOMPARE(f.prompts.asked.size(), 1u);
+        QCOMPARE(f.prompts.asked[0].what + u':' + f.prompts.asked[0].text, message);
+        const bool address = typed.startsWith(u"txtIP=");
+        QVERIFY(f.form.focus == (address ? SetupField::txtIP : SetupField::None) && f.form.txtIP == QStringLiteral("10.0.0.1"));
+        QVERIFY(f.prompts.asked[0].icon == (address ? MsgIcon::Critical : MsgIcon::None) && !QFile::exists(f.path(QStringLiteral("zebntpnl.ini"))));
+        QCOMPARE(f.s.PollRate, typed.contains(u"=7") ? 7 : 1);
     }
 
-    // The largest values are accepted, held in 32 bits: poll 3600 s arms a 3,600,000 ms timer.
-    void okAcceptsLimits()
+    // What OK does: "hide|connects|disconnects|poll interval|time-out ticks|reads|destination|
+    // Connect command|address"; a second OK finds nothing to reconnect. The largest values fit 32
+    // bits: poll 3600 s arms a 3,600,000 ms timer, 1 ms and 3600 s give 3,600,000 ticks.
+    void ok_data()
     {
-        Fixture f(true);
-        f.form.txtIpPort = QStringLiteral("65535");
-        f.form.txtPollRate = QStringLiteral("3600");
-        f.form.txtIPTimeOut = QStringLiteral("3600");
-        f.form.txtRefresh = QStringLiteral("32500");
-        QCOMPARE(f.ok(), std::optional<bool>(true));
-        QCOMPARE(f.t.s.IpPort, 65535);
-        QCOMPARE(f.t.server.pollInterval, 3600000);
-        QCOMPARE(f.t.view.status1, QStringLiteral("No System"));
-        QVERIFY(QFile::exists(f.t.path(QStringLiteral("zebntpnl.ini"))));
+        Columns<bool, QString, QString>({"tcpIp", "typed", "done"});
+        QTest::newRow("largest values, box position 2") << true << "txtIpPort=65535 txtPollRate=3600 txtIPTimeOut=3600 txtRefresh=32500 box=2"
+                                                        << "1|1|1|3600000|500|0|7|0|10.0.0.1";
+        QTest::newRow("nothing changed") << true << "" << "1|0|0|1000|500|0|0|0|10.0.0.1";
+        QTest::newRow("address only") << true << "txtIP=10.0.0.2" << "1|1|1|1000|500|0|0|0|10.0.0.2";
+        QTest::newRow("address in normal form only") << true << "txtIP=10.0.0.01" << "1|0|0|1000|500|0|0|0|10.0.0.1";
+        QTest::newRow("address: leading zeros, above 255") << true << "txtIP=192.168.001.300" << "1|1|1|1000|500|0|0|0|192.168.1.255";
+        QTest::newRow("address: leading dot, fifth part") << true << "txtIP=.1.2.3.5" << "1|1|1|1000|500|0|0|0|0.1.2.4";
+        QTest::newRow("port and address") << true << "txtIpPort=1251 txtIP=10.0.0.2" << "1|2|2|1000|500|0|0|0|10.0.0.2";
+        QTest::newRow("File to TCP/IP, same port") << false << "tcp txtIP=10.0.0.9" << "1|1|1|1000|500|0|0|1|10.0.0.9";
+        QTest::newRow("File to TCP/IP, new port") << false << "tcp txtIpPort=1251 txtIP=10.0.0.9" << "1|2|2|1000|500|0|0|1|10.0.0.9";
+        QTest::newRow("TCP/IP to File") << true << "file txtIpPort=1251 txtIP=10.0.0.9" << "1|0|1|-7|500|1|0|0|10.0.0.1";
+        QTest::newRow("File, unchanged leaves the timer") << false << "" << "1|0|0|-7|500|1|0|0|10.0.0.1";
+        QTest::newRow("File, time-out 51 s") << false << "txtTimeout=51" << "1|0|0|100|510|1|0|0|10.0.0.1";
+        QTest::newRow("File, refresh 300 rounds") << false << "txtRefresh=300" << "1|0|0|300|167|1|0|0|10.0.0.1";
+        QTest::newRow("File, refresh 1, time-out 3600 s") << false << "txtRefresh=1 txtTimeout=3600" << "1|0|0|1|3600000|1|0|0|10.0.0.1";
+        QTest::newRow("File, files unreadable") << false << "unreadable" << "0|0|0|-7|500|1|0|0|10.0.0.1";
     }
-
-    // File mode: the timer follows the refresh rate, the time-out becomes ticks (1 ms and 3600 s
-    // give 3,600,000 of them), and the files are read again.
-    void fileModeTimer_data()
+    void ok()
     {
-        QTest::addColumn<QString>("refresh");
-        QTest::addColumn<QString>("timeout");
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("ticks");
-        QTest::newRow("unchanged leaves the timer") << "100" << "50" << -7 << 500;
-        QTest::newRow("refresh 100, time-out 50 s") << "100" << "51" << 100 << 510;
-        QTest::newRow("refresh 300 rounds") << "300" << "50" << 300 << 167;
-        QTest::newRow("refresh 1, time-out 3600 s") << "1" << "3600" << 1 << 3600000;
-    }
-    void fileModeTimer()
-    {
-        Fixture f(false);
-        f.t.server.pollInterval = -7;
-        f.form.directory = f.t.s.AppDir;
-        QFETCH(QString, refresh);
-        QFETCH(QString, timeout);
-        f.form.txtRefresh = refresh;
-        f.form.txtTimeout = timeout;
-        QCOMPARE(f.ok(), std::optional<bool>(true));
-        QTEST(f.t.server.pollInterval, "interval");
-        QTEST(f.t.s.FileTimeOutTicks, "ticks");
-        QVERIFY(f.t.s.ServerPath.endsWith(QDir::separator()));
-        QCOMPARE(f.t.server.reads, 1);
-    }
-
-    void fileModeUnreadable()
-    {
-        Fixture f(false);
-        f.form.directory = f.t.s.AppDir;
-        f.t.server.filesReadable = false;
-        QCOMPARE(f.ok(), std::optional<bool>(false));
-        QVERIFY(f.t.s.ServerPath.isEmpty());
-        QCOMPARE(f.t.view.status1, QStringLiteral("Destination Controlled (NC) "));
-    }
-
-    void address_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("normal");
-        QTest::newRow("leading zeros") << "192.168.001.010" << true << "192.168.1.10";
-        QTest::newRow("above 255") << "10.0.0.300" << true << "10.0.0.255";
-        QTest::newRow("leading dot") << ".1.2.3" << true << "0.1.2.3";
-        QTest::newRow("fifth part rounds to even") << "1.2.3.4.5" << true << "1.2.3.4";
-        QTest::newRow("no dot") << "1234" << false << "1234";
-        QTest::newRow("two dots") << "1.2.3" << false << "1.2.3";
-        QTest::newRow("nothing after the third dot") << "1.2.3." << false << "1.2.3.";
-    }
-    void address()
-    {
-        QFETCH(QString, typed);
-        QTEST(Setup_CheckAddress(typed), "ok");
-        QTEST(typed, "normal");
-    }
-
-    // Disconnect/connect pairs that OK causes.
-    void reconnects_data()
-    {
-        QTest::addColumn<bool>("wasTcpIp");
-        QTest::addColumn<bool>("tcpIp");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("ip");
-        QTest::addColumn<int>("connects");
-        QTest::addColumn<int>("disconnects");
-        QTest::newRow("nothing changed") << true << true << "1250" << "10.0.0.1" << 0 << 0;
-        QTest::newRow("address only") << true << true << "1250" << "10.0.0.2" << 1 << 1;
-        QTest::newRow("address in normal form only") << true << true << "1250" << "10.0.0.01" << 0 << 0;
-        QTest::newRow("port and address") << true << true << "1251" << "10.0.0.2" << 2 << 2;
-        QTest::newRow("File to TCP/IP, same port") << false << true << "1250" << "10.0.0.9" << 1 << 1;
-        QTest::newRow("File to TCP/IP, new port") << false << true << "1251" << "10.0.0.9" << 2 << 2;
-        QTest::newRow("TCP/IP to File") << true << false << "1251" << "10.0.0.9" << 0 << 1;
-    }
-    void reconnects()
-    {
-        QFETCH(bool, wasTcpIp);
-        QFETCH(bool, tcpIp);
-        Fixture f(wasTcpIp);
-        f.form.directory = f.t.s.AppDir;
-        if (tcpIp != wasTcpIp)
-            tcpIp ? Setup_optTCPIPClick(f.form) : Setup_optFileClick(f.form);
-        QFETCH(QString, port);
-        QFETCH(QString, ip);
-        f.form.txtIpPort = port;
-        f.form.txtIP = ip;
-        QCOMPARE(f.ok(), std::optional<bool>(true));
-        QTEST(f.t.server.connects, "connects");
-        QTEST(f.t.server.disconnects, "disconnects");
-        QCOMPARE(f.t.s.TcpIpMode, tcpIp);
-        if (tcpIp != wasTcpIp)
-            QCOMPARE(f.t.view.menuEnabled[MenuCommand::Connect], tcpIp);
-        // A second OK finds nothing to change.
-        const int connects = f.t.server.connects, disconnects = f.t.server.disconnects;
-        QCOMPARE(f.ok(), std::optional<bool>(true));
-        QCOMPARE(f.t.server.connects, connects);
-        QCOMPARE(f.t.server.disconnects, disconnects);
-    }
-
-    // File mode: the destination, stay-on-top and OK wait for Verify; a directory or drive change
-    // takes them away again.
-    void fileModeNeedsVerify()
-    {
-        Fixture f(false);
-        QCOMPARE(f.t.view.outputItems, QStringList{QStringLiteral("Server Not Verified")});
-        QVERIFY(!f.form.cmdOkEnabled && !f.form.cmboOutputSelectEnabled && !f.form.chkStayOnTopEnabled);
-        QVERIFY(f.form.cmdVerifyServerEnabled);
-
-        const QString dir = f.t.s.AppDir;
-        f.t.writeFile(QStringLiteral("lAlpha.ndf"), ExtAlpha(0, 4, 3));
-        f.t.writeFile(QStringLiteral("lInhbt.ndf"), I16(4) + I16(3) + QByteArray(12, '0'));
-        f.t.writeFile(QStringLiteral("lXptmap.ndf"), QByteArray(1, 1) + I16(0));
-        f.t.writeFile(QStringLiteral("Status.ndf"), QByteArray(1, 1));
-        Setup_DirectoryChange(f.form, dir);
-        QCOMPARE(f.verify(), std::optional<bool>(false));
-        QVERIFY(f.form.cmdOkEnabled && f.form.cmboOutputSelectEnabled && f.form.chkStayOnTopEnabled);
-        QCOMPARE(f.t.view.outputItems.size(), 3);
-        QCOMPARE(f.t.view.outputItems[2], QStringLiteral("Y0002      (ch 3)"));  // names keep their padding
-
-        Setup_DirectoryChange(f.form, dir);
-        QVERIFY(!f.form.cmdOkEnabled && !f.form.cmboOutputSelectEnabled && !f.form.chkStayOnTopEnabled);
-
-        QCOMPARE(f.verify(), std::optional<bool>(false));
-        QVERIFY(Setup_DriveChange(f.t.panel, f.form, QDir::rootPath()));
-        QVERIFY(!f.form.cmdOkEnabled && !f.form.cmboOutputSelectEnabled && !f.form.chkStayOnTopEnabled);
-        QCOMPARE(f.form.directory, QDir::rootPath());
-
-        QVERIFY(!Setup_DriveChange(f.t.panel, f.form, f.t.path(QStringLiteral("no such drive"))));
-        QCOMPARE(f.t.prompts.titles().last(), QStringLiteral("Error"));
-        QCOMPARE(f.form.directory, QDir::rootPath());
-
-        // A directory without a crosspoint file closes the dialog as Cancel does.
-        Setup_DirectoryChange(f.form, dir);
-        QFile::remove(f.t.path(QStringLiteral("lXptmap.ndf")));
-        QCOMPARE(f.verify(), std::optional<bool>(true));
-        QCOMPARE(f.form.Tag, SetupCancelTag);
-    }
-
-    void opening()
-    {
-        Fixture f(true);
-        QCOMPARE(f.form.Tag, QString());
-        QVERIFY(f.form.optTCPIP && f.form.cmdOkEnabled && f.form.chkStayOnTopEnabled);
-        QCOMPARE(f.form.txtIP, QStringLiteral("10.0.0.1"));
-        // Reopening with TCP/IP already selected runs no option click: stay-on-top stays disabled.
-        f.form.Tag = SetupInitialTag;
-        Setup_Activate(f.t.panel, f.form, [] {});
-        QVERIFY(!f.form.chkStayOnTopEnabled);
-        // An activation without "Initial" changes nothing.
-        f.form.txtIP = QStringLiteral("typed");
-        Setup_Activate(f.t.panel, f.form, [] {});
-        QCOMPARE(f.form.txtIP, QStringLiteral("typed"));
-
-        Fixture g(false);
-        g.t.s.ServerPath = g.t.path(QStringLiteral("gone/"));
-        g.form.Tag = SetupInitialTag;
-        Setup_Activate(g.t.panel, g.form, [] {});
-        QCOMPARE(g.t.prompts.titles(), QStringList{QStringLiteral("Drive Error")});
-        QVERIFY(!g.t.s.ServerPath.endsWith(u'/'));
-        QCOMPARE(g.form.directory, g.t.s.ServerPath);
-    }
-
-    void keys_data()
-    {
-        QTest::addColumn<SetupField>("field");
-        QTest::addColumn<QString>("admitted");
-        QTest::addColumn<QString>("discarded");
-        QTest::newRow("address") << SetupField::txtIP << "0123456789.\b" << "a -,";
-        QTest::newRow("port") << SetupField::txtIpPort << "09\b" << ".a-";
-        QTest::newRow("refresh") << SetupField::txtRefresh << "5" << ".e+";
-        QTest::newRow("password") << SetupField::txtPassword << "a.!9 " << "";
-    }
-    void keys()
-    {
-        QFETCH(SetupField, field);
-        QFETCH(QString, admitted);
-        QFETCH(QString, discarded);
-        for (QChar c : admitted)
-            QVERIFY2(Setup_KeyAdmitted(field, c), qPrintable(QString(c)));
-        for (QChar c : discarded)
-            QVERIFY2(!Setup_KeyAdmitted(field, c), qPrintable(QString(c)));
-    }
-
-    void help_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<bool>("tcpIp");
-        QTest::addColumn<QString>("starts");
-        QTest::addColumn<QString>("ends");
-        QTest::newRow("refresh, File") << "txtRefresh" << false << "Enter the Refresh Rate" << "created and maintained by the Server Module. ";
-        QTest::newRow("poll rate, TCP/IP") << "txtPollRate" << true << "Enter the Refresh Rate" << "the Vantrel will poll the Server Module. ";
-        QTest::newRow("time-out, File") << "lblIPTimeOut" << false << "Enter the Time Out" << " unable to find or access the .ndf files.";
-        QTest::newRow("time-out, TCP/IP") << "txtTimeout" << true << "Enter the Time Out" << "Server Module when it fails to respond to its polls.";
-        QTest::newRow("OK shows none") << "cmdOk" << false << QString() << QString();
-    }
-    void help()
-    {
-        QFETCH(QString, control);
-        QFETCH(bool, tcpIp);
-        QFETCH(QString, starts);
-        QFETCH(QString, ends);
-        const QString text = SetupHelp_ForControl(control, tcpIp);
-        QCOMPARE(text.isNull(), starts.isNull());
-        QVERIFY2(text.startsWith(starts) && text.endsWith(ends), qPrintable(text));
-    }
-
-    // The window: controls by name, the pointer over a control sets the help, OK over nothing keeps it.
-    void window()
-    {
-        TestPanel t;
-        InitVariables(t.s, t.server);
-        t.s.TcpIpMode = true;
-        OutputSelect destinations;
-        SetupDialog dialog(t.panel, destinations);
-        dialog.setTag(SetupInitialTag);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto* help = dialog.findChild<QLabel*>(QStringLiteral("lblHelp"));
-        QVERIFY(help->text().startsWith(u"Specify the drive"));
-        QVERIFY(dialog.findChild<QPushButton*>(QStringLiteral("cmdOk"))->isEnabled());
-        QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("cmdVerifyServer"))->isEnabled());
-
-        auto hover = [&](const char* name) {
-            auto* w = dialog.findChild<QWidget*>(QLatin1String(name));
-            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-            QCoreApplication::sendEvent(w, &enter);
+        auto [tcpIp, typed, done] = Fetch<bool, QString, QString>("tcpIp", "typed", "done");
+        Fixture f(tcpIp);
+        f.s.OutputChannelList[2] = 7;  // the destination is the channel at the box's position
+        f.form.SetupOutputListIndex = typed.contains(u"box=2") ? 2 : 0;
+        f.server.filesReadable = !typed.contains(u"unreadable");
+        const auto outcome = [&f](std::optional<bool> hide) {
+            return QStringList{hide ? QString::number(*hide) : QStringLiteral("waiting"), QString::number(f.server.connects),
+                QString::number(f.server.disconnects), QString::number(f.server.pollInterval), QString::number(f.s.FileTimeOutTicks),
+                QString::number(f.server.reads), QString::number(f.s.OutputControlled), QString::number(f.view.menuEnabled[MenuCommand::Connect]),
+                f.s.IpAddress}.join(u'|');
         };
-        hover("txtPollRate");
-        QVERIFY(help->text().contains(u"poll the Server"));
-        hover("cmdOk");
-        QVERIFY(help->text().contains(u"poll the Server"));
-
-        QTest::keyClicks(dialog.findChild<QWidget*>(QStringLiteral("txtIpPort")), QStringLiteral("x9."));
-        QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("txtIpPort"))->text(), QStringLiteral("12509"));
-        dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
-        QCOMPARE(dialog.tag(), SetupCancelTag);
-        QVERIFY(!dialog.isVisible());
+        QCOMPARE(outcome(f.press(typed)), done);
+        QCOMPARE(f.view.status1, f.s.TcpIpMode ? QStringLiteral("No System") : f.s.ServerPath.isEmpty()
+                 ? QStringLiteral("Destination Controlled (NC) ") : QStringLiteral("Destination:  [001]"));
+        QCOMPARE(f.s.ServerPath, done.startsWith(u'0') ? QString() : f.s.AppDir);
+        QCOMPARE(outcome(f.press()).section(u'|', 1, 2), done.section(u'|', 1, 2));
     }
 
-    // File mode in the window: Verify enables OK; picking a directory in the tree disables it.
+    // The key filter ("admitted|discarded"), and the field help by the mode selected.
+    void keysAndHelp()
+    {
+        const std::pair<SetupField, QString> keys[] = {{SetupField::txtIP, QStringLiteral("0123456789.\b|a -,")}, {SetupField::txtIpPort, QStringLiteral("09\b|.a-")},
+                                                       {SetupField::txtRefresh, QStringLiteral("5|.e+")}, {SetupField::txtPassword, QStringLiteral("a.!9 |")}};
+        for (const auto& [field, typed] : keys)
+            for (QChar c : typed)
+                QVERIFY2(c == u'|' || Setup_KeyAdmitted(field, c) == (typed.indexOf(c) < typed.indexOf(u'|')), qPrintable(typed + c));
+        const QString help[][3] = {{QStringLiteral("txtRefresh"), QStringLiteral("Enter the Refresh Rate"), QStringLiteral("created and maintained by the Server Module. ")},
+                                   {QStringLiteral("txtPollRate"), QStringLiteral("Enter the Refresh Rate"), QStringLiteral("the Vantrel will poll the Server Module. ")},
+                                   {QStringLiteral("lblIPTimeOut"), QStringLiteral("Enter the Time Out"), QStringLiteral(" unable to find or access the .ndf files.")},
+                                   {QStringLiteral("txtTimeout"), QStringLiteral("Enter the Time Out"), QStringLiteral("Server Module when it fails to respond to its polls.")}};
+        for (int i = 0; i < 4; ++i) {  // File, TCP/IP, File, TCP/IP
+            const QString text = SetupHelp_ForControl(help[i][0], i % 2 == 1);
+            QVERIFY2(text.startsWith(help[i][1]) && text.endsWith(help[i][2]), qPrintable(text));
+        }
+        QVERIFY(SetupHelp_ForControl(QStringLiteral("cmdOk"), false).isNull());
+    }
+
+    // The window in File mode: Verify enables OK; the tree opens at the configured directory,
+    // selected and scrolled into view; picking another directory disables OK again.
     void windowFileMode()
     {
         TestPanel t;
@@ -377,20 +167,16 @@ private Q_SLOTS:
             QDir(t.s.AppDir).mkdir(QStringLiteral("a%1").arg(i, 2, 10, QLatin1Char('0')));
         QDir(t.s.AppDir).mkpath(QStringLiteral("z-server/sub"));
         t.s.ServerPath = t.path(QStringLiteral("z-server/"));
-        t.writeFile(QStringLiteral("z-server/lAlpha.ndf"), ExtAlpha(0, 4, 3));
-        t.writeFile(QStringLiteral("z-server/lInhbt.ndf"), QByteArray(16, '0'));
-        t.writeFile(QStringLiteral("z-server/lXptmap.ndf"), QByteArray(3, 1));
-        t.writeFile(QStringLiteral("z-server/Status.ndf"), QByteArray(1, 1));
+        PutServerFiles(t, QStringLiteral("z-server/"));
         OutputSelect destinations;
         SetupDialog dialog(t.panel, destinations);
         dialog.setTag(SetupInitialTag);
         dialog.show();
         auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("cmdOk"));
+        auto* onTop = dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"));
         QVERIFY(!ok->isEnabled());
         dialog.findChild<QPushButton*>(QStringLiteral("cmdVerifyServer"))->click();
-        QVERIFY(ok->isEnabled());
-        QVERIFY(dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"))->isEnabled());
-        // The tree opens at the configured directory, selected and scrolled into view.
+        QVERIFY(ok->isEnabled() && onTop->isEnabled());
         auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("dirDirectory"));
         auto* model = qobject_cast<QFileSystemModel*>(tree->model());
         QCOMPARE(model->filePath(tree->currentIndex()) + u'/', t.s.ServerPath);
@@ -401,8 +187,7 @@ private Q_SLOTS:
         }));
         QVERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
         tree->setCurrentIndex(model->index(t.path(QStringLiteral("z-server/sub"))));
-        QVERIFY(!ok->isEnabled());
-        QVERIFY(!dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"))->isEnabled());
+        QVERIFY(!ok->isEnabled() && !onTop->isEnabled());
     }
 };
 

@@ -1,13 +1,12 @@
 #include "support/Fakes.h"
+
 #include "support/RunDialog.h"
 
 #include "displaylist/DisplayList.h"
 #include "displaylist/DisplayListDialog.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QStyle>
-#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -15,159 +14,84 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A panel whose sources are named "S1".."Sn" (the last one "- Off -" when asked).
+// Sources "S1".."Sn", the last one "- Off -".
 struct Sources : TestPanel {
-    Sources(int n, const QString& displayList, bool withOff = false)
+    Sources(int n, const QString& displayList)
     {
         InitVariables(s, server);
         s.NumInputs = n;
         s.InputAlphas.clear();
-        for (int c = 0; c < n; ++c)
-            s.InputAlphas.push_back(QStringLiteral("S%1").arg(c + 1));
-        if (withOff)
-            s.InputAlphas.back() = QStringLiteral("- Off -");
+        for (int c = 1; c <= n; ++c)
+            s.InputAlphas.push_back(c == n ? QStringLiteral("- Off -") : QStringLiteral("S%1").arg(c));
         s.DisplayList = displayList;
     }
 };
-
-QStringList keys(const std::vector<DisplayListRow>& rows)
-{
-    QStringList out;
-    for (const DisplayListRow& r : rows)
-        out << r.key.mid(3);  // "0001"
-    return out;
-}
-
-// Runs "a0,2 r1 A R" (add rows, remove rows, add all, remove all) on the editor.
-void play(DisplayListEditor& e, const QString& script)
-{
-    for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
-        std::vector<int> rows;
-        for (const QString& n : step.mid(1).split(u',', Qt::SkipEmptyParts))
-            rows.push_back(n.toInt());
-        switch (step.at(0).unicode()) {
-        case 'a': e.add(rows); break;
-        case 'r': e.remove(rows); break;
-        case 'A': e.addAll(); break;
-        case 'R': e.removeAll(); break;
-        }
-    }
-}
 
 } // namespace
 
 class TestDisplayList final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void rows_data()
-    {
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<bool>("off");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("first") << 0 << false << u"Ch.0001"_s << u"S1 (Ch.0001)"_s;
-        QTest::newRow("fourth digit") << 9 << false << u"Ch.0010"_s << u"S10 (Ch.0010)"_s;
-        QTest::newRow("off slot") << 9 << true << u"Ch.0010"_s << u"- Off -"_s;
-    }
-    void rows()
-    {
-        QFETCH(int, channel);
-        QFETCH(bool, off);
-        Sources t(10, QString(), off);
-        const DisplayListRow row = DisplayListRowOf(t.s, channel);
-        QTEST(row.key, "key");
-        QTEST(row.text, "text");
-        QCOMPARE(row.channel, channel);
-    }
-
+    // The editor opened on the stored list, then: "a2,0" adds left rows 2 and 0, "r1" removes
+    // right row 1, "A" adds all, "R" removes all, "n4" leaves four sources; then OK. Seen: the
+    // right-hand rows (key, text), then the list built.
     void editing_data()
     {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QStringList>("current");  // right-hand keys, in order
-        QTest::addColumn<QString>("built");
-
-        QTest::newRow("opens from the list") << u"10120"_s << u""_s << QStringList{u"0001"_s, u"0003"_s} << u"10100"_s;
-        QTest::newRow("short list, rest left out") << u"01"_s << u""_s << QStringList{u"0002"_s} << u"01000"_s;
-        QTest::newRow("add appends in left order") << u"00001"_s << u"a2,0"_s << QStringList{u"0005"_s, u"0001"_s, u"0003"_s} << u"10101"_s;
-        QTest::newRow("add of a present source adds nothing") << u"11000"_s << u"a1,1 a0"_s << QStringList{u"0001"_s, u"0002"_s} << u"11000"_s;
-        QTest::newRow("add all brings back the missing") << u"11111"_s << u"r1,3 A"_s << QStringList{u"0001"_s, u"0003"_s, u"0005"_s, u"0002"_s, u"0004"_s} << u"11111"_s;
-        QTest::newRow("remove selected only") << u"11111"_s << u"r0,2,4"_s << QStringList{u"0002"_s, u"0004"_s} << u"01010"_s;
-        QTest::newRow("remove out of range ignored") << u"11000"_s << u"r7"_s << QStringList{u"0001"_s, u"0002"_s} << u"11000"_s;
-        QTest::newRow("remove all then OK is all zero") << u"11111"_s << u"R"_s << QStringList{} << u"00000"_s;
-        QTest::newRow("all listed") << u"11111"_s << u""_s << QStringList{u"0001"_s, u"0002"_s, u"0003"_s, u"0004"_s, u"0005"_s} << u"11111"_s;
+        Columns<QString, QString, QString>({"stored", "steps", "seen"});
+        QTest::newRow("opens from the list, only 1 shown") << "10120" << "" << "Ch.0001 S1 (Ch.0001)|Ch.0003 S3 (Ch.0003)|10100";
+        QTest::newRow("short list, rest left out") << "01" << "" << "Ch.0002 S2 (Ch.0002)|01000";
+        QTest::newRow("the OFF row has no channel") << "00001" << "" << "Ch.0005 - Off -|00001";
+        QTest::newRow("add appends in left order") << "00100" << "a1,0" << "Ch.0003 S3 (Ch.0003)|Ch.0001 S1 (Ch.0001)|Ch.0002 S2 (Ch.0002)|11100";
+        QTest::newRow("add of a present source adds nothing") << "10000" << "a0,0" << "Ch.0001 S1 (Ch.0001)|10000";
+        QTest::newRow("add all brings back the missing") << "01000" << "A" << "Ch.0002 S2 (Ch.0002)|Ch.0001 S1 (Ch.0001)|Ch.0003 S3 (Ch.0003)|"
+                                                                                "Ch.0004 S4 (Ch.0004)|Ch.0005 - Off -|11111";
+        QTest::newRow("remove selected, out of range ignored") << "11100" << "r0,2,7" << "Ch.0002 S2 (Ch.0002)|01000";
+        QTest::newRow("remove all then OK is all zero") << "11111" << "R" << "00000";
+        QTest::newRow("sources shrank: existing channels only") << "00011" << "n4" << "Ch.0004 S4 (Ch.0004)|Ch.0005 - Off -|0001";
     }
     void editing()
     {
-        QFETCH(QString, stored);
-        QFETCH(QString, script);
+        auto [stored, steps, seen] = Fetch<QString, QString, QString>("stored", "steps", "seen");
         Sources t(5, stored);
         DisplayListEditor e;
         e.activate(t.s);
-        QCOMPARE(keys(e.master()), (QStringList{u"0001"_s, u"0002"_s, u"0003"_s, u"0004"_s, u"0005"_s}));
-        play(e, script);
-        QTEST(keys(e.current()), "current");
+        QCOMPARE(int(e.master().size()), 5);
+        for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            std::vector<int> rows;
+            for (const QString& n : step.mid(1).split(u',', Qt::SkipEmptyParts))
+                rows.push_back(n.toInt());
+            switch (step.at(0).unicode()) {
+            case 'a': e.add(rows); break;
+            case 'r': e.remove(rows); break;
+            case 'A': e.addAll(); break;
+            case 'R': e.removeAll(); break;
+            case 'n': t.s.NumInputs = rows.at(0); break;
+            }
+        }
+        QStringList rows;
+        for (const DisplayListRow& r : e.current())
+            rows << r.key + u' ' + r.text;
         e.ok(t.s);
-        QTEST(t.s.DisplayList, "built");
-    }
-
-    // The source count shrank while the editor was open: OK keeps only existing channels.
-    void okAfterSourcesShrank()
-    {
-        Sources t(5, QStringLiteral("00011"));
-        DisplayListEditor e;
-        e.activate(t.s);
-        t.s.NumInputs = 4;
-        e.ok(t.s);
-        QCOMPARE(t.s.DisplayList, QStringLiteral("0001"));
-    }
-
-    void dialog_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("ok") << u"cmdOk"_s << u"1101"_s;
-        QTest::newRow("cancel") << u"cmdCancel"_s << u"0100"_s;
-    }
-    // The window forwards its lists' selections and writes DisplayList only on OK.
-    void dialog()
-    {
-        QFETCH(QString, button);
-        Sources t(4, QStringLiteral("0100"));
-        DisplayListDialog d(t.panel);
-        int rightRows = -1;
-        QTimer::singleShot(0, &d, [&] {
-            auto* left = d.findChild<QTreeWidget*>(QStringLiteral("lvChannel"));
-            auto* right = d.findChild<QTreeWidget*>(QStringLiteral("lvList"));
-            left->topLevelItem(0)->setSelected(true);
-            left->topLevelItem(3)->setSelected(true);
-            d.findChild<QPushButton*>(QStringLiteral("cmdAdd"))->click();
-            rightRows = right->topLevelItemCount();
-            d.findChild<QPushButton*>(button)->click();
-        });
-        QCOMPARE(RunDialog(d, QStringLiteral("tag")), QStringLiteral("tag"));
-        QCOMPARE(rightRows, 3);
-        QTEST(t.s.DisplayList, "result");
-        QCOMPARE(d.findChild<QTreeWidget*>(QStringLiteral("lvList"))->topLevelItemCount(), 0);
+        QCOMPARE((rows << t.s.DisplayList).join(u'|'), seen);
     }
 
     // Names of 16 characters show whole in both lists, in both columns, even of the widest letters.
     void namesWhole_data()
     {
-        QTest::addColumn<QString>("name");
+        Columns<QString>({"name"});
         QTest::newRow("studio name") << u"STUDIO A PGM OUT"_s;
         QTest::newRow("widest letters") << u"WWWWWWWWWWWWWWWW"_s;
         QTest::newRow("wide and narrow") << u"MWMWMWMWMWMWMWMW"_s;
     }
     void namesWhole()
     {
-        QFETCH(QString, name);
-        Sources t(2, QStringLiteral("1000"));
+        auto [name] = Fetch<QString>("name");
+        Sources t(3, QStringLiteral("1000"));
         t.s.InputAlphas[1] = name;
         DisplayListDialog d(t.panel);
         QStringList cut;
         QTimer::singleShot(0, &d, [&] {
-            d.findChild<QPushButton*>(QStringLiteral("cmdAddAll"))->click();
+            d.findChild<QPushButton*>(u"cmdAddAll"_s)->click();
             for (const char* object : {"lvChannel", "lvList"}) {
                 auto* list = d.findChild<QTreeWidget*>(QLatin1String(object));
                 const int margin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
@@ -178,7 +102,7 @@ private Q_SLOTS:
                             cut << text;
                     }
             }
-            d.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+            d.findChild<QPushButton*>(u"cmdCancel"_s)->click();
         });
         RunDialog(d, QString());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u" | ")));

@@ -2,11 +2,7 @@
 
 #include "storage/AppDir.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <sys/stat.h>
 
@@ -28,13 +24,9 @@ class TestAppDir final : public QObject {
 private Q_SLOTS:
     void resolve_data()
     {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("settingsDir");
-        QTest::addColumn<QString>("profile");
-        QTest::addColumn<QString>("present");   // settings files there before: B beside the program, S system, U per-user
-        QTest::addColumn<QString>("expected");  // AppDir below the root; empty: an error
-        QTest::addColumn<QString>("settings");  // whose settings file AppDir then holds; empty: none
-
+        // present: settings files there before (B beside the program, S system, U per-user); expected:
+        // AppDir below the root (empty: an error); settings: whose settings file AppDir then holds.
+        Columns<QString, QString, QString, QString, QString, QString>({"program", "settingsDir", "profile", "present", "expected", "settings"});
         const QString user = QStringLiteral("home/.config/ZEB/tova-vantrel");
         const QString profile = user + QStringLiteral("/profiles/studio 2");
         QTest::newRow("portable: beside the program") << "portable" << "" << "" << "BS" << "portable" << "B";
@@ -51,47 +43,32 @@ private Q_SLOTS:
     }
     void resolve()
     {
-        QFETCH(QString, program);
-        QFETCH(QString, settingsDir);
-        QFETCH(QString, profile);
-        QFETCH(QString, present);
-        QFETCH(QString, expected);
-        QFETCH(QString, settings);
-
+        auto [program, settingsDir, profile, present, expected, settings] =
+            Fetch<QString, QString, QString, QString, QString, QString>("program", "settingsDir", "profile", "present", "expected", "settings");
         QTemporaryDir root;
         const QDir r(root.path());
         for (const char* dir : {"portable", "other/bin", "usr/bin", "usr/share/doc/tova-vantrel", "etc/xdg/ZEB/tova-vantrel"})
             QVERIFY(r.mkpath(QLatin1String(dir)));
         WriteTestFile(r.filePath(QStringLiteral("afile")), "x");
         const QString user = r.filePath(QStringLiteral("home/.config/ZEB/tova-vantrel"));
-        const QMap<QChar, QString> places{{u'B', r.filePath(program)},
-                                          {u'S', r.filePath(QStringLiteral("etc/xdg/ZEB/tova-vantrel"))},
-                                          {u'U', user}};
+        const QMap<QChar, QString> places{{u'B', r.filePath(program)}, {u'S', r.filePath(QStringLiteral("etc/xdg/ZEB/tova-vantrel"))}, {u'U', user}};
         for (const QChar place : present) {
             QVERIFY(r.mkpath(places[place]));
             WriteTestFile(places[place] + u'/' + Ini, settingsFrom(place));
             WriteTestFile(places[place] + u'/' + List, QByteArray("\x01\x00\x01\x00", 4) + QString(place).toLatin1());
         }
-
         QString error;
         const QString dir = ResolveAppDir({r.filePath(program), user, {r.filePath(QStringLiteral("etc/none")), places[u'S']}},
                                           {settingsDir.isEmpty() ? QString() : r.filePath(settingsDir), profile}, &error);
-
-        if (expected.isEmpty()) {
-            QCOMPARE(dir, QString());
-            QVERIFY(error.contains(QStringLiteral("afile/sub")));
+        QCOMPARE(dir, expected.isEmpty() ? QString() : r.filePath(expected) + u'/');
+        QCOMPARE(error.contains(QStringLiteral("afile/sub")), expected.isEmpty());
+        if (expected.isEmpty())
             return;
-        }
-        QCOMPARE(dir, r.filePath(expected) + u'/');
-        if (settings.isEmpty()) {
-            QVERIFY(!QFileInfo::exists(dir + Ini));
-        } else {
-            QCOMPARE(ReadTestFile(dir + Ini), settingsFrom(settings[0]));
-            QCOMPARE(ReadTestFile(dir + List).right(1), QString(settings).toLatin1());
-        }
+        QCOMPARE(ReadTestFile(dir + Ini), settings.isEmpty() ? QByteArray() : settingsFrom(settings[0]));
+        QCOMPARE(ReadTestFile(dir + List).right(1), settings.toLatin1());
         // A provisioned copy is the panel's own, readable by the user only; the sources are untouched.
         struct stat st {};
-        if (settings != QStringLiteral("U") && !settings.isEmpty() && dir != places[u'B'] + u'/') {
+        if (settings != u"U" && !settings.isEmpty() && dir != places[u'B'] + u'/') {
             QCOMPARE(::stat(QFile::encodeName(dir + Ini).constData(), &st), 0);
             QCOMPARE(int(st.st_mode & 0777), 0600);
         }
@@ -103,16 +80,12 @@ private Q_SLOTS:
     void helpPage()
     {
         QTemporaryDir root;
-        const QDir r(root.path());
-        const QString bin = r.filePath(QStringLiteral("usr/bin"));
-        const QString doc = r.filePath(QStringLiteral("usr/share/doc/tova-vantrel/help"));
-        QVERIFY(r.mkpath(bin) && r.mkpath(doc));
-        QCOMPARE(HelpPagePath(bin), QString());
-        WriteTestFile(doc + QStringLiteral("/index.html"), "<html>");
-        QCOMPARE(HelpPagePath(bin), QFileInfo(doc + QStringLiteral("/index.html")).absoluteFilePath());
-        QVERIFY(r.mkpath(bin + QStringLiteral("/help")));
-        WriteTestFile(bin + QStringLiteral("/help/index.html"), "<html>");
-        QCOMPARE(HelpPagePath(bin), QFileInfo(bin + QStringLiteral("/help/index.html")).absoluteFilePath());
+        const QString bin = root.filePath(QStringLiteral("usr/bin")), doc = root.filePath(QStringLiteral("usr/share/doc/tova-vantrel/help"));
+        QVERIFY(QDir().mkpath(bin + QStringLiteral("/help")) && QDir().mkpath(doc) && HelpPagePath(bin).isEmpty());
+        for (const QString& place : {doc, bin + QStringLiteral("/help")}) {
+            WriteTestFile(place + QStringLiteral("/index.html"), "<html>");
+            QCOMPARE(HelpPagePath(bin), QFileInfo(place + QStringLiteral("/index.html")).absoluteFilePath());
+        }
     }
 };
 

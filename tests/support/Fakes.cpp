@@ -166,3 +166,44 @@ bool WaitUntil(const std::function<bool()>& pred, int ms)
     }
     return true;
 }
+
+QStringList Split(const QString& texts)
+{
+    return texts.isEmpty() ? QStringList() : texts.split(u'|');
+}
+
+QString DialogName(Dialog dialog)
+{
+    return QStringLiteral("dialog:%1").arg(static_cast<int>(dialog));
+}
+
+LoadedPanel::LoadedPanel(int type, const QStringList& sourceNames, QList<int> channels, const QString& displayList)
+{
+    InitVariables(s, server);
+    s.TcpIpMode = s.PanelPopulated = true;
+    s.PendingTables = 0;
+    s.SystemType = type;
+    s.OutputControlled = 4;
+    s.NumOutputs = 8;
+    s.OutputChannelList = {0, 1, 2, 3, 5, 6, 7, 4};
+    s.OutputAlphaList.clear();
+    for (int channel : s.OutputChannelList)
+        s.OutputAlphaList.push_back(channel == 4 ? QStringLiteral("Studio A") : QStringLiteral("Dest %1").arg(channel + 1));
+    s.OutputPosition = {0, 1, 2, 3, 7, 4, 5, 6};
+    s.OutputStatus.assign(8, OutputStatusRecord{});
+    QStringList names = sourceNames;
+    if (type == 1301 || type == 1351) {
+        channels << static_cast<int>(names.size());
+        names << QStringLiteral("- OFF -");
+    }
+    s.NumInputs = static_cast<int>(names.size());
+    s.InputAlphaList.assign(names.begin(), names.end());
+    s.InputChannelList.assign(channels.begin(), channels.end());
+    s.InputPosition.assign(names.size(), 0);
+    for (int p = 0; p < channels.size(); ++p)
+        s.InputPosition[static_cast<std::size_t>(channels[p])] = p;
+    s.ComboAlphaList.assign(names.size(), QString());
+    s.ComboChannelList.assign(names.size(), 0);
+    s.resizeInhibitMap(s.NumInputs, s.NumOutputs);
+    s.DisplayList = displayList;
+}

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <array>
 #include <functional>
+#include <tuple>
 #include <type_traits>
 #include <map>
 
@@ -237,5 +240,33 @@ struct BasicTestPanel {
     QStringList logLines() const { return ErrorLogLines(s.AppDir); }
 };
 using TestPanel = BasicTestPanel<RecordingLink>;
+
+// A data table's columns in one statement, and the current row's values of them:
+//   Columns<int, QString>({"type", "names"});   auto [type, names] = Fetch<int, QString>("type", "names");
+template <class... T>
+void Columns(const std::array<const char*, sizeof...(T)>& names)
+{
+    std::size_t i = 0;
+    (QTest::addColumn<T>(names[i++]), ...);
+}
+template <class... T, class... Names>
+std::tuple<T...> Fetch(Names... names)
+{
+    static_assert(sizeof...(T) == sizeof...(Names));
+    return {*static_cast<T*>(QTest::qData(names, qMetaTypeId<T>()))...};
+}
+
+// "a|b|c" as a list of texts; "" is no text at all.
+QStringList Split(const QString& texts);
+// A dialog as ScriptedPrompts records it: "dialog:<n>".
+QString DialogName(Dialog dialog);
+
+// A TCP/IP panel with every table loaded, controlling destination 4 ("Studio A", sorted last of
+// eight destinations "Dest n" at channel n - 1). Sources come in display order with their
+// channels; types 1301/1351 add the OFF source "- OFF -" after them.
+struct LoadedPanel : TestPanel {
+    explicit LoadedPanel(int type = 0, const QStringList& names = Split(QStringLiteral("Aux|Mic|Tape")),
+                         QList<int> channels = {2, 0, 1}, const QString& displayList = QStringLiteral("111"));
+};
 
 Q_DECLARE_METATYPE(MsgResult)
