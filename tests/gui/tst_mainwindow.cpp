@@ -13,14 +13,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QStyleOptionComboBox>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -108,30 +105,26 @@ private Q_SLOTS:
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
-    // The window carries out what start-up asks of the view; the paths themselves are
-    // tst_startup's. Messages and dialogs of a failed start come while the window is not topmost.
+    // The window carries out what start-up asks of the view (the paths themselves are the logic's
+    // tests). Messages and dialogs of a failed start come while the window is not topmost.
     void startup_data()
     {
         QTest::addColumn<QByteArray>("settings");  // empty: no settings file
         QTest::addColumn<bool>("filesReadable");
         QTest::addColumn<bool>("sourceEnabled");
         QTest::addColumn<bool>("topMost");
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("connects");
-        QTest::addColumn<int>("reads");
         QTest::addColumn<QStringList>("asked");
         QTest::addColumn<QString>("status1");
 
-        // Wider than a 16-bit interval could hold: the timer still gets the whole hour.
-        QTest::newRow("TCP/IP, hourly poll") << settingsFile("Yes", "Yes", "250", "3600") << true << true << true
-                                             << 3600000 << 1 << 0 << QStringList() << QStringLiteral("Not Specified");
+        QTest::newRow("TCP/IP") << settingsFile("Yes", "Yes", "250", "1") << true << true << true << QStringList()
+                                << QStringLiteral("Not Specified");
         QTest::newRow("File mode, files missing")
-            << settingsFile("No", "No", "250", "5") << false << false << false << 250 << 0 << 1
+            << settingsFile("No", "No", "250", "5") << false << false << false
             << QStringList{QStringLiteral("Error Reading File"), QStringLiteral("dialog:%1").arg(int(Dialog::Setup))}
             << QStringLiteral("Destination Controlled (NC) ");
         // Topmost afterwards although no setting asked for it.
         QTest::newRow("no settings file")
-            << QByteArray() << true << false << true << 100 << 0 << 0
+            << QByteArray() << true << false << true
             << QStringList{QStringLiteral("Configuration Error"), QStringLiteral("dialog:%1").arg(int(Dialog::Login)),
                            QStringLiteral("dialog:%1").arg(int(Dialog::Setup))}
             << QStringLiteral("Not Specified");
@@ -143,9 +136,6 @@ private Q_SLOTS:
         QFETCH(bool, filesReadable);
         QFETCH(bool, sourceEnabled);
         QFETCH(bool, topMost);
-        QFETCH(int, interval);
-        QFETCH(int, connects);
-        QFETCH(int, reads);
         QFETCH(QStringList, asked);
         QFETCH(QString, status1);
 
@@ -161,10 +151,6 @@ private Q_SLOTS:
         QCOMPARE(box->currentText(), QStringLiteral("No System"));
         QCOMPARE(box->isEnabled(), sourceEnabled);
         QCOMPARE(isTopMost(p.window), topMost);
-        QCOMPARE(p.server.pollInterval, interval);
-        QVERIFY(p.server.pollEnabled);
-        QCOMPARE(p.server.connects, connects);
-        QCOMPARE(p.server.reads, reads);
         QCOMPARE(p.prompts.titles(), asked);
         for (const auto& a : p.prompts.asked)
             QCOMPARE(a.windowOrder, NotTopMost);
@@ -326,36 +312,6 @@ private Q_SLOTS:
             p.window.setSourceBoxEnabled(false);
         p.populate();
         QCOMPARE(QApplication::focusWidget(), p.sourceBox());
-    }
-
-    // The menu command, a salvo chosen with the keyboard, and the timer that ends the result.
-    void salvoModeInTheWindow()
-    {
-        WindowPanel p;
-        p.populate();
-        p.s.NumSalvos = 2;
-        p.s.SalvoAlphaList = {QStringLiteral("Fade Up"), QStringLiteral("Mute All")};
-        p.s.SalvoNumberList = {1, 0};
-        p.s.SalvoPosition = {1, 0};
-        p.s.SalvoKeys = {0, 0};
-        QAction* mode = p.window.action(MenuCommand::SalvoMode);
-        mode->trigger();
-        QCOMPARE(mode->text(), QStringLiteral("Crosspoint &Mode"));
-        QComboBox* box = p.sourceBox();
-        QCOMPARE(box->count(), 2);
-
-        auto* timer = p.window.findChild<QTimer*>(QStringLiteral("tmrSalvoMsg"));
-        QVERIFY(timer && timer->interval() == 1000);
-        timer->setInterval(1);  // the test need not wait the whole second
-        QSignalSpy ticks(timer, &QTimer::timeout);
-        QTest::keyClick(box, Qt::Key_Down);
-        QCOMPARE(p.server.salvos, std::vector<int>{0});
-        QCOMPARE(box->placeholderText(), QStringLiteral("Executed"));
-        // Not ticks.wait(): an earlier test's shut-down asked the application to quit, which ends
-        // every event loop started afterwards at once.
-        QTRY_VERIFY_WITH_TIMEOUT(!ticks.isEmpty(), 5000);
-        QVERIFY(!timer->isActive() && !p.s.SalvoMode && p.server.takes.empty());
-        QCOMPARE(mode->text(), QStringLiteral("Salvo &Mode"));
     }
 
     // Raising or lowering the window re-creates it; it stays where it was, the same size, shown.
