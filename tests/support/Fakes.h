@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <type_traits>
@@ -237,5 +238,9 @@ struct BasicTestPanel {
     QStringList logLines() const { return ErrorLogLines(s.AppDir); }
 };
 using TestPanel = BasicTestPanel<RecordingLink>;
+
+// The columns of a test table in one line: Columns<QByteArray, int>("message", "count").
+template <class... T, class... Name>
+void Columns(Name... names) { (QTest::addColumn<T>(names), ...); }
 
 Q_DECLARE_METATYPE(MsgResult)
