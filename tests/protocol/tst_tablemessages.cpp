@@ -77,7 +77,8 @@ struct Rig : TestPanel {
     // "key=value ...": type, inputs (NumInputs), dl (DisplayList), pending (hex), controlled,
     // index (OutputListIndex), populated, current (source of the controlled destination), and
     // box=N: a source box of N entries over four sources (A, B, C and the hidden {D at channels
-    // 2 0 3 1) with controlled destination 1, which destination 4 ("STUDIO B", position 0) may feed;
+    // 2 0 3 1) with controlled destination 1 on source 0, which destination 4 ("STUDIO B", position
+    // 0) may feed;
     // all (the box shows every source), off (OffListIndex).
     void setUp(const QString& spec)
     {
@@ -102,6 +103,7 @@ struct Rig : TestPanel {
                 for (int i = 0; i < value; ++i)
                     view.addSourceItem(QStringLiteral("entry %1").arg(i));
                 s.OutputControlled = 1;
+                s.OutputStatus[1].Sources[0] = 0;
                 s.SourceListIndex = 0;
                 hasBox = true;
                 s.OutputAlphaList[0] = QStringLiteral("STUDIO B");
@@ -261,7 +263,7 @@ private Q_SLOTS:
             const QByteArray map = isTake ? "box=4 pending=0" : "box=4 pending=80";
             row(name("controlled destination"), map, message(3, 1), record("1: 0 1/0 3,0,0 | box: 2 2 | pending=0"));
             row(name("tables pending"), map + (isTake ? " pending=100" : " pending=180"), message(3, 1), record("1: 0 1/0 3,0,0 | box: -1 0 | pending=100"));
-            row(name("other destination"), map, message(3, 2), record("2: 0 1/0 3,0,0 | box: -1 0 | pending=0"));
+            row(name("other destination"), map, message(3, 2), record("1: 0 0/0 0,0,0 | 2: 0 1/0 3,0,0 | box: -1 0 | pending=0"));
             row(name("source not listed"), map, message(9, 1), record("1: 0 1/0 9,0,0 | box: -1 0 | pending=0"));
             row(name("selection outside the box"), QByteArray(map).replace("box=4", "box=2"), message(3, 1), record("1: 0 1/0 3,0,0 | box: -1 2 | pending=0 | logged"));
         }
@@ -271,9 +273,9 @@ private Q_SLOTS:
         row("map: beyond the box selects OFF", "box=2 pending=80 all off=1", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: 1 3 | pending=0");
         row("map: beyond the box without OFF", "box=2 pending=80 all off=5", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: -1 3 | pending=0 | logged");
         row("map: fed by destinations", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 10, 0, 0}}),
-            "1: 0 2/2 77,0,0 / 4,0,0 0,0,0 | box: -1 0 STUDIO B  (ch 5) | pending=0");
+            "1: 0 2/2 0,0,0 / 4,0,0 0,0,0 | box: -1 0 STUDIO B  (ch 5) | pending=0");
         row("map: a source among the feeders", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 0, 3, 0}}), "1: 0 2/1 3,0,0 / 4,0,0 | box: 2 2 | pending=0");
-        row("map: feeder beyond the positions", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 300, 0}}), "1: 0 1/1 77,0,0 / 300,0,0 | box: -1 0 | pending=0 | logged");
+        row("map: feeder beyond the positions", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 300, 0}}), "1: 0 1/1 0,0,0 / 300,0,0 | box: -1 0 | pending=0 | logged");
         row("later sources", "box=4 pending=100 populated current=2", sameNames(10, 4), "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: 2 2 | pending=0");
         row("first sources", "box=4 pending=100 current=2", sameNames(10, 4), "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: -1 0 | pending=0");
         const QByteArray inhibits = framed(hex("F8 00 0100 0000 0100 0140"));
