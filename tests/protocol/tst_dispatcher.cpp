@@ -19,11 +19,10 @@ struct Connected : TestPanel {
 };
 
 // in: the bytes received; online: SystemOnline before; then what is sent, what stays in RxBuffer,
-// and SystemOnline, SystemType and PendingTables afterwards.
-void dispatchRow(const char* name, const char* in, bool online, const char* sent, const char* rest, bool onlineAfter,
-                 int type = 42, int pending = Tables::All)
+// and SystemOnline and SystemType afterwards.
+void dispatchRow(const char* name, const char* in, bool online, const char* sent, const char* rest, bool onlineAfter, int type = 42)
 {
-    QTest::newRow(name) << hex(in) << online << hex(sent) << hex(rest) << onlineAfter << type << pending;
+    QTest::newRow(name) << hex(in) << online << hex(sent) << hex(rest) << onlineAfter << type;
 }
 
 } // namespace
@@ -32,10 +31,11 @@ class TestDispatcher final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // One message per call, to the handler of its command byte.
+    // One message per call, to the handler of its command byte (the table messages' rows are in
+    // tst_tablemessages, which runs them through the dispatcher).
     void dispatch_data()
     {
-        Columns<QByteArray, bool, QByteArray, QByteArray, bool, int, int>("in", "online", "sent", "rest", "onlineAfter", "type", "pending");
+        Columns<QByteArray, bool, QByteArray, QByteArray, bool, int>("in", "online", "sent", "rest", "onlineAfter", "type");
         dispatchRow("noise before a poll", "0102F5", true, "F4", "", true);
         dispatchRow("two polls, one answered", "F5F5", true, "F4", "F5", true);
         dispatchRow("lone end byte", "FF", true, "", "", true);
@@ -59,10 +59,6 @@ private Q_SLOTS:
         dispatchRow("version, eleven bytes", "E5010000150A00000020FF", true, "", "", true);
         dispatchRow("version, wrong checksum", "E5010000150A000021FF", true, "", "", true);
         dispatchRow("version, 0x02 at position 1", "E5020000150A000021FF", true, "", "", true);
-        dispatchRow("source names", "FC0A01010000004100004DFF", true, "", "", true, 42, Tables::All & ~Tables::SourceNames);
-        dispatchRow("crosspoint map", "F6 04 0100 0000 0000 00 05 FF", true, "", "", true, 42, Tables::All & ~Tables::CrosspointMap);
-        dispatchRow("inhibit map", "F800010000000100054047FF", true, "", "", true, 42, Tables::All & ~Tables::InhibitMap);
-        dispatchRow("salvo events", "EB000000000000FF", true, "", "", true, 42, Tables::All & ~Tables::Salvos);
     }
     void dispatch()
     {
@@ -77,7 +73,7 @@ private Q_SLOTS:
         QTEST(t.s.RxBuffer, "rest");
         QTEST(t.s.SystemOnline, "onlineAfter");
         QTEST(t.s.SystemType, "type");
-        QTEST(t.s.PendingTables, "pending");
+        QCOMPARE(t.s.PendingTables, Tables::All);
         QCOMPARE(t.s.PollMissCount, in == hex("F4") || in == hex("F1") ? 0 : 7);
     }
 
@@ -99,24 +95,10 @@ private Q_SLOTS:
         QVERIFY(t.link.sent.isEmpty());
     }
 
-    // The count byte counts characters; beyond ASCII each non-zero byte of the 16-bit code goes,
-    // low byte first.
-    void passwordMessage_data()
-    {
-        Columns<QString, QByteArray>("password", "message");
-        QTest::newRow("ascii") << QStringLiteral("abc") << hex("80000361626329FF");
-        QTest::newRow("zero low byte") << QStringLiteral("\u0100") << hex("8000010102FF");
-        QTest::newRow("two bytes") << QStringLiteral("a\u20AC") << hex("80000261AC202FFF");
-    }
-    void passwordMessage()
-    {
-        QFETCH(QString, password);
-        QTEST(PasswordMessage(password), "message");
-    }
-
-    // The tables asked for are the ones awaited; the password is never asked for, and nothing
-    // out of 14 bits is sent.
-    void sendersKeepTheirRange()
+    // The tables asked for are the ones awaited; the password is never asked for, and nothing out
+    // of 14 bits is sent. A password's count byte counts characters; beyond ASCII each non-zero
+    // byte of the 16-bit code goes, low byte first.
+    void outbound()
     {
         Connected t;
         SendInfoRequest(t.panel, Tables::PasswordRequest);
@@ -125,7 +107,9 @@ private Q_SLOTS:
         SendInfoRequest(t.panel, 0x1080);
         QCOMPARE(t.s.PendingTables, 0x1080);
         SendSalvoExecute(t.panel, 130);
-        QCOMPARE(t.link.sent, (QList<QByteArray>{hex("F20021000000000000000021FF"), hex("EA64020167FF")}));
+        SendPassword(t.panel, QStringLiteral("\u0100"));
+        SendPassword(t.panel, QStringLiteral("a\u20AC"));
+        QCOMPARE(t.link.sent, (QList<QByteArray>{hex("F20021000000000000000021FF"), hex("EA64020167FF"), hex("8000010102FF"), hex("80000261AC202FFF")}));
     }
 
     void crosspointChange_data()
