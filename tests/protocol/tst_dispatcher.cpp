@@ -109,7 +109,8 @@ private Q_SLOTS:
         SendSalvoExecute(t.panel, 130);
         SendPassword(t.panel, QStringLiteral("\u0100"));
         SendPassword(t.panel, QStringLiteral("a\u20AC"));
-        QCOMPARE(t.link.sent, (QList<QByteArray>{hex("F20021000000000000000021FF"), hex("EA64020167FF"), hex("8000010102FF"), hex("80000261AC202FFF")}));
+        QCOMPARE(t.link.sent, (QList<QByteArray>{hex("F20021000000000000000021FF"), hex("EA64020167FF"), hex("8000010102FF"),
+                                                 hex("80000261AC202FFF")}));
     }
 
     void crosspointChange_data()

@@ -120,7 +120,8 @@ struct Rig : TestPanel {
             for (int dst = 0; dst < s.InhibitDestinations; ++dst)
                 if (s.inhibit(src, dst))
                     out << QStringLiteral("%1:%2").arg(src).arg(dst);
-        return (out.isEmpty() ? QStringLiteral("none") : out.join(u' ')) + QStringLiteral(" / %1x%2").arg(s.InhibitSources).arg(s.InhibitDestinations);
+        return (out.isEmpty() ? QStringLiteral("none") : out.join(u' '))
+            + QStringLiteral(" / %1x%2").arg(s.InhibitSources).arg(s.InhibitDestinations);
     }
     // What the message left, by its kind ("-": a names table not stored):
     //   source names       names / channels / positions / NumInputs DisplayList / inhibit map
@@ -145,7 +146,8 @@ struct Rig : TestPanel {
             out << QStringList(s.OutputAlphaList.begin(), s.OutputAlphaList.end()).join(u',') << joined(s.OutputChannelList)
                 << joined(s.OutputPosition) << QStringLiteral("%1 %2").arg(s.OutputListIndex).arg(view.status1);
         else if (command == Cmd::AlphaTable)
-            out << QStringList(s.SalvoAlphaList.begin(), s.SalvoAlphaList.end()).join(u',') << joined(s.SalvoNumberList) << joined(s.SalvoPosition);
+            out << QStringList(s.SalvoAlphaList.begin(), s.SalvoAlphaList.end()).join(u',') << joined(s.SalvoNumberList)
+                << joined(s.SalvoPosition);
         else if (command == Cmd::InhibitMap)
             out << inhibits();
         else if (command == Cmd::SalvoEvents)
@@ -159,7 +161,8 @@ struct Rig : TestPanel {
                 text += QStringLiteral(" %1,%2,%3").arg(r.Sources[i]).arg(r.SourceValueA[i]).arg(r.SourceValueB[i]);
             out << text;
             for (int i = 0; i < r.OutputSourceCount; ++i)
-                out.last() += QStringLiteral("%1 %2,%3,%4").arg(i ? QString() : QStringLiteral(" /")).arg(r.OutputSources[i]).arg(r.OutputSourceValueA[i]).arg(r.OutputSourceValueB[i]);
+                out.last() += QStringLiteral("%1 %2,%3,%4").arg(i ? QString() : QStringLiteral(" /")).arg(r.OutputSources[i])
+                                  .arg(r.OutputSourceValueA[i]).arg(r.OutputSourceValueB[i]);
         }
         if (hasBox)
             out << QStringLiteral("box: %1 %2 %3").arg(view.sourceIndex).arg(s.SourceListIndex).arg(view.sourceText).trimmed();
@@ -194,22 +197,30 @@ private Q_SLOTS:
             "VTR ,Z9  ,zz  ,{{{{ | 3 2 1 0 | 3 2 1 0 | 4 1111 | none / 5x257 | pending=5280");
         row("1351 adds OFF", "type=1351", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 111 | none / 3x257 | pending=5280");
         row("1301 keeps flags", "type=1301 dl=0100", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 011 | none / 3x257 | pending=5280");
-        row("1351, OFF already counted", "type=1351 inputs=3 dl=010", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 011 | none / 3x257 | pending=5280");
+        row("1351, OFF already counted", "type=1351 inputs=3 dl=010", alpha(10, "b,A"),
+            "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 011 | none / 3x257 | pending=5280");
         row("1201 extended", "type=1201 dl=10", alpha(10, "a,b,c,d"), "a,b,c,d | 0 1 2 3 | 0 1 2 3 | 4 1011 | none / 5x257 | pending=5280");
         row("cut to fewer sources", "inputs=4 dl=0101", alpha(10, "a,b"), "a,b | 0 1 | 0 1 | 2 01 | none / 3x257 | pending=5280");
         row("longer list kept", "inputs=2 dl=01010", alpha(10, "a,b,c"), "a,b,c | 0 1 2 | 0 1 2 | 3 01010 | none / 4x257 | pending=5280");
         row("sources: bad number", "", alpha(10, "B,A", {0, 5}), "A,B | 5 0 | 1 0 | 2 11 | none / 3x257 | pending=5280 | logged");
         row("new count asks for the inhibit map", "pending=100", sameNames(10, 3),
             "x,x,x | 0 1 2 | 0 1 2 | 3 111 | none / 4x257 | pending=1000 | sent F20020000000000000000020FF");
-        row("new count, inhibit map awaited", "pending=1100", sameNames(10, 3), "x,x,x | 0 1 2 | 0 1 2 | 3 111 | none / 4x257 | pending=1000");
-        row("same count keeps the inhibit map", "inputs=3 pending=100", sameNames(10, 3), "x,x,x | 0 1 2 | 0 1 2 | 3 111 | 2:2 / 256x256 | pending=0");
+        row("new count, inhibit map awaited", "pending=1100", sameNames(10, 3),
+            "x,x,x | 0 1 2 | 0 1 2 | 3 111 | none / 4x257 | pending=1000");
+        row("same count keeps the inhibit map", "inputs=3 pending=100", sameNames(10, 3),
+            "x,x,x | 0 1 2 | 0 1 2 | 3 111 | 2:2 / 256x256 | pending=0");
         const QByteArray eight = alpha(20, "OUT 0,OUT 1,OUT 2,OUT 3,OUT 4,OUT 5,STUDIO A,OUT 7");
-        const char* eightLists = "OUT 0   ,OUT 1   ,OUT 2   ,OUT 3   ,OUT 4   ,OUT 5   ,OUT 7   ,STUDIO A | 0 1 2 3 4 5 7 6 | 0 1 2 3 4 5 7 6";
-        row("destinations", "controlled=6 index=200", eight, QByteArray(eightLists).append(" | 7 Destination: STUDIO A [007] | pending=5180"));
-        row("controlled beyond the count", "controlled=9 index=200", eight, QByteArray(eightLists).append(" | 200 Not Specified | pending=5180"));
+        const QByteArray eightLists = "OUT 0   ,OUT 1   ,OUT 2   ,OUT 3   ,OUT 4   ,OUT 5   ,OUT 7   ,STUDIO A"
+                                      " | 0 1 2 3 4 5 7 6 | 0 1 2 3 4 5 7 6";
+        row("destinations", "controlled=6 index=200", eight,
+            eightLists + " | 7 Destination: STUDIO A [007] | pending=5180");
+        row("controlled beyond the count", "controlled=9 index=200", eight,
+            eightLists + " | 200 Not Specified | pending=5180");
         // Not found, so the old list index stands, and it lies outside the new list.
-        row("stale list index", "controlled=8 index=200", eight, QByteArray(eightLists).append(" | 200 Not Specified | pending=5180 | logged"));
-        row("destinations: bad number", "controlled=0", alpha(20, "B,A", {0, 5}), "A,B | 5 0 | 1 0 | 1 Destination: B [001] | pending=5180 | logged");
+        row("stale list index", "controlled=8 index=200", eight,
+            eightLists + " | 200 Not Specified | pending=5180 | logged");
+        row("destinations: bad number", "controlled=0", alpha(20, "B,A", {0, 5}),
+            "A,B | 5 0 | 1 0 | 1 Destination: B [001] | pending=5180 | logged");
         row("new count of destinations asks for the inhibit map", "controlled=1 pending=200", sameNames(20, 3),
             "x,x,x | 0 1 2 | 0 1 2 | 1 Destination: x [002] | pending=1000 | sent F20020000000000000000020FF");
         row("salvos sorted", "", alpha(50, "Night  ,all off,Day    "), "all off,Day    ,Night   | 1 2 0 | 2 0 1 | pending=1380");
@@ -236,7 +247,8 @@ private Q_SLOTS:
         row("15-byte short form", "", hex("F6 04 0100 0300 0100 00 0700 0000 10 FF"), "3: 0 1/0 7,0,0 | pending=5300");
         row("long form", "", crosspointMap(10, 2, {{5, 9, 1, 2, 200, 3, 16383}}, 3), "2: 5 2/0 9,1,2 200,3,16383 | pending=5300");
         row("form 26 is short", "", crosspointMap(26, 2, {{0, 9, 1}}), "2: 0 1/0 9,1,0 | pending=5300");
-        row("short form, markers", "", crosspointMap(0x44, 1, {{0, 0, 4, 1, 10, 12, 2, 3, 5, 3}}), "1: 0 3/1 4,1,0 5,3,0 / 12,2,0 | pending=5300");
+        row("short form, markers", "", crosspointMap(0x44, 1, {{0, 0, 4, 1, 10, 12, 2, 3, 5, 3}}),
+            "1: 0 3/1 4,1,0 5,3,0 / 12,2,0 | pending=5300");
         row("long form, markers", "", crosspointMap(0x4A, 1, {{0, 10, 7, 1, 2}}, 3), "1: 0 1/1 77,0,0 / 7,1,2 | pending=5300");
         row("no entries: last source", "", crosspointMap(4, 0, {{0}}), "0: 0 0/0 255,0,0 | pending=5300");
         row("second of two records", "", crosspointMap(4, 0, {{0, 1, 0}, {6, 2, 0}}), "0: 0 1/0 1,0,0 | 1: 6 1/0 2,0,0 | pending=5300");
@@ -244,7 +256,8 @@ private Q_SLOTS:
         row("33 destination entries", "", crosspointMap(0x44, 0, m33), "0: 0 33/0 77,0,0 0,0,0 0,0,0 | pending=5380");
         row("map one byte long", "", withExtra(two, 1), "0: 0 1/0 1,0,0 | 1: 0 1/0 2,0,0 | pending=5380");
         row("last record cut short", "", withoutLast(two, 1), "0: 0 1/0 1,0,0 | pending=5380");
-        row("count beyond the records", "", framed(two.left(3) + hex("7F") + two.mid(4, two.size() - 6)), "0: 0 1/0 1,0,0 | 1: 0 1/0 2,0,0 | pending=5380");
+        row("count beyond the records", "", framed(two.left(3) + hex("7F") + two.mid(4, two.size() - 6)),
+            "0: 0 1/0 1,0,0 | 1: 0 1/0 2,0,0 | pending=5380");
         row("map, wrong checksum", "", badChecksum(two), "pending=5380");
         row("first beyond the destinations", "", oneCrosspoint(257, 1), "pending=5380");
         row("destination without a record", "", oneCrosspoint(256, 1), "pending=5380 | logged");
@@ -257,31 +270,41 @@ private Q_SLOTS:
         // Which entry of the source box a take, a map, a later source table or the last inhibit
         // map selects; a map shows a destination that only other destinations feed.
         for (const bool isTake : {false, true}) {
-            const auto message = [isTake](int source, int destination) { return isTake ? take(source, destination) : oneCrosspoint(destination, source); };
+            const auto message = [isTake](int source, int destination) {
+                return isTake ? take(source, destination) : oneCrosspoint(destination, source);
+            };
             const auto name = [isTake](const char* what) { return QByteArray(isTake ? "take: " : "map: ").append(what); };
             const auto record = [isTake](const char* r) { return QByteArray(r).replace("1/0", isTake ? "0/0" : "1/0"); };
             const QByteArray map = isTake ? "box=4 pending=0" : "box=4 pending=80";
             row(name("controlled destination"), map, message(3, 1), record("1: 0 1/0 3,0,0 | box: 2 2 | pending=0"));
-            row(name("tables pending"), map + (isTake ? " pending=100" : " pending=180"), message(3, 1), record("1: 0 1/0 3,0,0 | box: -1 0 | pending=100"));
+            row(name("tables pending"), map + (isTake ? " pending=100" : " pending=180"), message(3, 1),
+                record("1: 0 1/0 3,0,0 | box: -1 0 | pending=100"));
             row(name("other destination"), map, message(3, 2), record("1: 0 0/0 0,0,0 | 2: 0 1/0 3,0,0 | box: -1 0 | pending=0"));
             row(name("source not listed"), map, message(9, 1), record("1: 0 1/0 9,0,0 | box: -1 0 | pending=0"));
-            row(name("selection outside the box"), QByteArray(map).replace("box=4", "box=2"), message(3, 1), record("1: 0 1/0 3,0,0 | box: -1 2 | pending=0 | logged"));
+            row(name("selection outside the box"), QByteArray(map).replace("box=4", "box=2"), message(3, 1),
+                record("1: 0 1/0 3,0,0 | box: -1 2 | pending=0 | logged"));
         }
         row("map: hidden source, limited box rebuilt", "box=4 pending=80", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: -1 3 | pending=0");
         row("map: shown source, full box rebuilt", "box=4 pending=80 all", oneCrosspoint(1, 3), "1: 0 1/0 3,0,0 | box: -1 2 | pending=0");
         row("map: hidden source, full box", "box=4 pending=80 all", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: 3 3 | pending=0");
         row("map: beyond the box selects OFF", "box=2 pending=80 all off=1", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: 1 3 | pending=0");
-        row("map: beyond the box without OFF", "box=2 pending=80 all off=5", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: -1 3 | pending=0 | logged");
+        row("map: beyond the box without OFF", "box=2 pending=80 all off=5", oneCrosspoint(1, 1),
+            "1: 0 1/0 1,0,0 | box: -1 3 | pending=0 | logged");
         row("map: fed by destinations", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 10, 0, 0}}),
             "1: 0 2/2 0,0,0 / 4,0,0 0,0,0 | box: -1 0 STUDIO B  (ch 5) | pending=0");
-        row("map: a source among the feeders", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 0, 3, 0}}), "1: 0 2/1 3,0,0 / 4,0,0 | box: 2 2 | pending=0");
-        row("map: feeder beyond the positions", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 300, 0}}), "1: 0 1/1 0,0,0 / 300,0,0 | box: -1 0 | pending=0 | logged");
-        row("later sources", "box=4 pending=100 populated current=2", sameNames(10, 4), "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: 2 2 | pending=0");
-        row("first sources", "box=4 pending=100 current=2", sameNames(10, 4), "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: -1 0 | pending=0");
+        row("map: a source among the feeders", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 0, 3, 0}}),
+            "1: 0 2/1 3,0,0 / 4,0,0 | box: 2 2 | pending=0");
+        row("map: feeder beyond the positions", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 300, 0}}),
+            "1: 0 1/1 0,0,0 / 300,0,0 | box: -1 0 | pending=0 | logged");
+        row("later sources", "box=4 pending=100 populated current=2", sameNames(10, 4),
+            "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: 2 2 | pending=0");
+        row("first sources", "box=4 pending=100 current=2", sameNames(10, 4),
+            "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: -1 0 | pending=0");
         const QByteArray inhibits = framed(hex("F8 00 0100 0000 0100 0140"));
         row("last inhibit map", "box=4 pending=1000 populated current=2", inhibits, "0:0 / 5x1 | box: 0 0 | pending=0");
         row("first inhibit map", "box=4 pending=1000 current=2", inhibits, "0:0 / 5x1 | box: -1 0 | pending=0");
-        row("last inhibit map, index outside the box", "box=0 pending=1000 populated current=2", inhibits, "0:0 / 5x1 | box: -1 0 | pending=0 | logged");
+        row("last inhibit map, index outside the box", "box=0 pending=1000 populated current=2", inhibits,
+            "0:0 / 5x1 | box: -1 0 | pending=0 | logged");
 
         // Inhibit map runs: length in 7 bits and 6, then the flag; they cover the sources in order.
         row("0x05 0x40: five inhibited", "", framed(hex("F8 00 0100 0000 0100 0540")), "0:0 1:0 2:0 3:0 4:0 / 257x1 | pending=4380");

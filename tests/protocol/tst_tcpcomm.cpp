@@ -69,7 +69,8 @@ private Q_SLOTS:
             scktServer_ConnectFailed(t.panel);
         QTEST(t.link.connectCalls, "connectCalls");
         QCOMPARE(t.link.port, t.link.connectCalls ? 4711 : 0);
-        QTEST(t.prompts.titles().join(QString()) + (t.prompts.asked.empty() ? QString() : QStringLiteral(": ") + t.prompts.asked[0].text), "shown");
+        const QString text = t.prompts.asked.empty() ? QString() : QStringLiteral(": ") + t.prompts.asked[0].text;
+        QTEST(t.prompts.titles().join(QString()) + text, "shown");
         QCOMPARE(t.link.closeCalls, refuse || failsLater ? 1 : 0);
         QVERIFY(!t.s.Connected && t.view.menuCaption.empty());
     }
@@ -105,7 +106,10 @@ private Q_SLOTS:
             t.s.SwitcherPasswordShown = true;
             t.s.RxBuffer = hex("F4");
             t.link.connected = how == 2;
-            how == 0 ? scktServer_Close(t.panel) : how == 1 ? PollTick(t.panel) : how == 2 ? DisconnectSocket(t.panel) : SendToSwitcher(t.panel, Poll);
+            how == 0   ? scktServer_Close(t.panel)
+            : how == 1 ? PollTick(t.panel)
+            : how == 2 ? DisconnectSocket(t.panel)
+                       : SendToSwitcher(t.panel, Poll);
             for (int attempt = 0; attempt < (round == 0 && !reconnects.empty() ? 6 : 0); ++attempt) {
                 scktServer_ReconnectDue(t.panel);
                 scktServer_ConnectFailed(t.panel);

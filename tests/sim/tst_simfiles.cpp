@@ -15,8 +15,10 @@ namespace {
 // 3), source 2 inhibited on destination 1, destination 1 on OFF.
 std::unique_ptr<SimFiles> started(bool classic = false)
 {
-    auto f = std::make_unique<SimFiles>(classic ? RouterModel::Config{.sources = 256, .destinations = 256, .inhibits = {{1, 1}}}
-                                                : RouterModel::Config{.sources = 3, .destinations = 2, .systemType = 1351, .inhibits = {{2, 1}}});
+    const RouterModel::Config config = classic ? RouterModel::Config{.sources = 256, .destinations = 256, .inhibits = {{1, 1}}, .salvos = {}}
+                                               : RouterModel::Config{.sources = 3, .destinations = 2, .systemType = 1351,
+                                                                     .inhibits = {{2, 1}}, .salvos = {}};
+    auto f = std::make_unique<SimFiles>(config);
     if (!classic) {
         f->model.setSourceName(0, "MIC");
         f->model.setSourceName(1, "aux");

@@ -17,7 +17,7 @@ struct Rig {
     explicit Rig(int type, SessionOptions options = {})
         : model({.systemType = type, .inhibits = {{7, 3}, {6, 1}},
                  .salvos = {{"EMPTY", 0, {}}, {"OFF", 0, {{32, 6}}}, {"KEYED", 5, {{2, 2}}}, {"ALL", 0, {{0, 0}, {6, 1}, {4, 5}}}}})
-        , session(model, std::move(options), SessionCallbacks{.write = [this](const QByteArray& b) { out += b; }})
+        , session(model, std::move(options), SessionCallbacks{[this](const QByteArray& b) { out += b; }, {}, {}, {}})
     {
         session.start();
     }
@@ -122,7 +122,9 @@ private Q_SLOTS:
         options.password = "open up";
         options.sendVersion = true;
         Rig rig(1201, options);
-        const auto password = [](const char* text) { return MessageBuilder(Cmd::Password).byte(0).byte(int(strlen(text))).bytes(text).finish(); };
+        const auto password = [](const QByteArray& text) {
+            return MessageBuilder(Cmd::Password).byte(0).byte(int(text.size())).bytes(text).finish();
+        };
         QCOMPARE(rig.out, PasswordRequestMessage());
         rig.out.clear();
         rig.session.feed(hex("F5 F2 00 27 01 00 00 00 00 00 00 00 28 FF FE 04 08 05 00 02 00 13 FF EA 64 00 00 64 FF"));
