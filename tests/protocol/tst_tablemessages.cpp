@@ -75,14 +75,13 @@ struct Rig : TestPanel {
         s.SalvoAlphaList = {QStringLiteral("Night")};
     }
     // "key=value ...": type, inputs (NumInputs), dl (DisplayList), pending (hex), controlled,
-    // index (OutputListIndex), populated, current (source of the controlled destination), and
-    // box=N: a source box of N entries over four sources (A, B, C and the hidden {D at channels
-    // 2 0 3 1) with controlled destination 1 on source 0, which destination 4 ("STUDIO B", position
-    // 0) may feed;
-    // all (the box shows every source), off (OffListIndex).
-    void setUp(const QString& spec)
+    // index (OutputListIndex), populated, current (source of the controlled destination), all (the
+    // box shows every source), off (OffListIndex), and box=N: a source box of N entries over four
+    // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
+    // source 0, which destination 4 ("STUDIO B", position 0) may feed.
+    void setUp(const QString& line)
     {
-        for (const QString& item : spec.split(u' ', Qt::SkipEmptyParts)) {
+        for (const QString& item : line.split(u' ', Qt::SkipEmptyParts)) {
             const QString key = item.section(u'=', 0, 0);
             const QString text = item.section(u'=', 1);
             const int value = text.toInt(nullptr, key == u"pending" ? 16 : 10);
