@@ -19,7 +19,7 @@ private Q_SLOTS:
     // destination 3 feeds the controlled one.
     void fillings_data()
     {
-        Columns<int, QString, QString, QString, int, QString, int, bool>({"type", "names", "displayList", "tables", "current", "items", "selected", "showsAll"});
+        Columns<int, QString, QString, QString, int, QString, int, bool>("type", "names", "displayList", "tables", "current", "items", "selected", "showsAll");
         const QString amt = QStringLiteral("Aux|Mic|Tape"), limited = QStringLiteral("Aux   (ch 3)|Tape   (ch 2)");
         const QString all = QStringLiteral("Aux   (ch 3)|Mic   (ch 1)|Tape   (ch 2)");
         QTest::newRow("all offered, no re-sort") << 0 << "Mic 2|Mic 1|Tape" << "111" << "" << 0 << "Mic 2   (ch 3)|Mic 1   (ch 1)|Tape   (ch 2)" << 1 << false;
@@ -78,7 +78,7 @@ private Q_SLOTS:
     // then the display again; with the message held open the tables keep arriving and ask nothing more.
     void invalidDestination_data()
     {
-        Columns<QString, int, bool, QString>({"mode", "controlled", "loggedIn", "asked"});
+        Columns<QString, int, bool, QString>("mode", "controlled", "loggedIn", "asked");
         const QString login = QStringLiteral("Channel Error|dialog:0");
         QTest::newRow("one past the last: login refused") << "File" << 8 << false << login;
         QTest::newRow("channel 300: setup chooses") << "File" << 300 << true << login + u"|dialog:1"_s;

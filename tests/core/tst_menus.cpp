@@ -13,7 +13,7 @@ private Q_SLOTS:
     // list editor rebuilds the source box once it has closed, whichever way it closed.
     void commands_data()
     {
-        Columns<Command, int, QString, QString>({"command", "stayOnTop", "asked", "displayList"});  // asked: dialogs with their Tags
+        Columns<Command, int, QString, QString>("command", "stayOnTop", "asked", "displayList");  // asked: dialogs with their Tags
         QTest::newRow("setup, logged in") << Command(mnuSetup_Click) << TopMost << "dialog:0:|dialog:1:Initial" << "";
         QTest::newRow("setup, login cancelled") << Command(mnuSetup_Click) << TopMost << "dialog:0:" << "";
         QTest::newRow("password") << Command(mnuPassword_Click) << TopMost << "dialog:2:" << "";

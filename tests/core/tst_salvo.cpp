@@ -18,7 +18,7 @@ private Q_SLOTS:
         // shown: the result text, else the entries ("first..last" when many); status: status panel 1
         // ("": not compared); logged: the one failure logged.
         Columns<QString, int, Ints, QString, Ints, QString, QString, QString, bool>(
-            {"names", "numSalvos", "keys", "steps", "executed", "shown", "status", "logged", "salvoMode"});
+            "names", "numSalvos", "keys", "steps", "executed", "shown", "status", "logged", "salvoMode");
         const QString names = QStringLiteral("Alpha|Bravo|Charlie");
         const Ints keys{0, 1, 300};
         const QString selecting = QStringLiteral("Error Selecting Salvo");

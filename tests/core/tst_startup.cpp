@@ -13,7 +13,7 @@ private Q_SLOTS:
     // panel, each once the one before has been answered.
     void startUp_data()
     {
-        Columns<QString, QString>({"setup", "asked"});  // asked: title and text (dialogs by number and Tag)
+        Columns<QString, QString>("setup", "asked");  // asked: title and text (dialogs by number and Tag)
         const QString notConfigured = QStringLiteral("Configuration Error:System Not Yet Configured.\rPlease specify a User name and "
             "Password then set the\rZEB kelvane location and destination to be controlled|dialog:0:new|dialog:1:Initial");
         const QString noFiles = QStringLiteral("Error Reading File:Server Files not found|");

@@ -36,7 +36,7 @@ private Q_SLOTS:
     // after it (the current source's: a take shows only once the server reports it).
     void choice_data()
     {
-        Columns<int, QString, int, QString, QString, QString, int>({"type", "setup", "index", "text", "sent", "message", "selected"});
+        Columns<int, QString, int, QString, QString, QString, int>("type", "setup", "index", "text", "sent", "message", "selected");
         const QString refused = QStringLiteral("Invalid or Hidden Source selected\rTake Command Will Not Be Processed.");
         QTest::newRow("1201: channel 200 fits a byte") << 1201 << "" << 0 << "A" << "xpt00001.wcf:c802" << "" << 2;
         QTest::newRow("1351: little-endian") << 1351 << "" << 1 << "B" << "xpt00002.wcf:2c010200" << "" << 2;

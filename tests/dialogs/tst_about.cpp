@@ -17,7 +17,7 @@ private Q_SLOTS:
     // the server path, "" none), with destination 5 "STUDIO A" at position 2 of the box.
     void texts_data()
     {
-        Columns<bool, QString, QString>({"tcp", "location", "shown"});
+        Columns<bool, QString, QString>("tcp", "location", "shown");
         const QString files = QStringLiteral("/srv/zeb/*.ndf|Output 5 - (STUDIO A)|250 Milliseconds|9 Seconds");
         QTest::newRow("TCP/IP, default address") << true << "0.0.0.0" << "Not Specified|Not Specified|7 Second|12 Seconds";
         QTest::newRow("TCP/IP") << true << "10.1.2.3" << "10.1.2.3|Output 5 - (STUDIO A)|7 Second|12 Seconds";
@@ -43,7 +43,7 @@ private Q_SLOTS:
     // The window's title and release lines, and every text whole once the window has laid out.
     void window_data()
     {
-        Columns<bool, QString, QString>({"tcp", "location", "destination"});
+        Columns<bool, QString, QString>("tcp", "location", "destination");
         QTest::newRow("TCP/IP, 16-character name") << true << u"192.168.100.200"_s << u"STUDIO A PGM OUT"_s;
         QTest::newRow("TCP/IP, wide letters") << true << u"10.0.0.1"_s << u"WWWWMMMMWWWWMMMM"_s;
         QTest::newRow("File, long path") << false << u"/mnt/zeb-server/network-data-files/"_s << u"STUDIO A"_s;

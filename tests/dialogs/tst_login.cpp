@@ -33,7 +33,7 @@ private Q_SLOTS:
     // OK in the login dialog: whether it closes, the Tag after it (LoggedIn with "ok"), what is stored.
     void loginOk_data()
     {
-        Columns<QString, QString, QString, QString, bool, QString, QString>({"tag", "stored", "name", "password", "closes", "tagAfter", "outcome"});
+        Columns<QString, QString, QString, QString, bool, QString, QString>("tag", "stored", "name", "password", "closes", "tagAfter", "outcome");
         QTest::newRow("new: empty fields are stored") << "new" << "Secret" << "" << "" << true << "new" << "/";
         QTest::newRow("new: no check") << "new" << "Secret" << "Ann" << "pw" << true << "new" << "Ann/pw";
         QTest::newRow("right password, other name") << "" << "Secret" << "nobody" << "Secret" << true << "ok" << "operator/Secret";
@@ -61,7 +61,7 @@ private Q_SLOTS:
     // The password dialog's checks, in order, and what a change stores and writes.
     void passwordOk_data()
     {
-        Columns<QString, PasswordField, QString>({"typed", "fault", "outcome"});  // typed: old|new name|new|confirm
+        Columns<QString, PasswordField, QString>("typed", "fault", "outcome");  // typed: old|new name|new|confirm
         const QString invalid = QStringLiteral("operator/Secret|Login:Invalid Password!");
         QTest::newRow("wrong current password first") << "secret|Ann|a|b" << PasswordField::OldPassword << invalid;
         QTest::newRow("empty current password") << "|Ann|a|a" << PasswordField::OldPassword << invalid;

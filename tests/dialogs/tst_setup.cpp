@@ -62,7 +62,7 @@ private Q_SLOTS:
     // is applied; only the address takes the focus (and gets its stored text back).
     void okRefused_data()
     {
-        Columns<bool, QString, QString>({"tcpIp", "typed", "message"});
+        Columns<bool, QString, QString>("tcpIp", "typed", "message");
         const QString address = QStringLiteral("Data Format Error:Please Enter IP Address In The Following Format: 192.168.1.1");
         const QString port = QStringLiteral("Port Error:Invalid IP Port #. Please reenter a number between 1 and 65535");
         const QString to3600 = QStringLiteral("Input Error:Please enter a value between 1 and 3600");
@@ -99,7 +99,7 @@ private Q_SLOTS:
     // bits: poll 3600 s arms a 3,600,000 ms timer, 1 ms and 3600 s give 3,600,000 ticks.
     void ok_data()
     {
-        Columns<bool, QString, QString>({"tcpIp", "typed", "done"});
+        Columns<bool, QString, QString>("tcpIp", "typed", "done");
         QTest::newRow("largest values, box position 2") << true << "txtIpPort=65535 txtPollRate=3600 txtIPTimeOut=3600 txtRefresh=32500 box=2"
                                                         << "1|1|1|3600000|500|0|7|0|10.0.0.1";
         QTest::newRow("nothing changed") << true << "" << "1|0|0|1000|500|0|0|0|10.0.0.1";

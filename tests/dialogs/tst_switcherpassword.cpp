@@ -16,7 +16,7 @@ private Q_SLOTS:
     void answers_data()
     {
         const Messages none, empty{QByteArray("\x80\x00\x00\x00\xff", 5)}, ab{QByteArray("\x80\x00\x02" "ab" "\x45\xff", 7)};
-        Columns<QString, QString, Messages, bool>({"typed", "action", "sent", "stillOpen"});
+        Columns<QString, QString, Messages, bool>("typed", "action", "sent", "stillOpen");
         QTest::newRow("OK with an empty field") << "" << "CmdOk" << none << true;
         QTest::newRow("Enter with an empty field") << "" << "enter" << none << true;
         QTest::newRow("Cancel") << "typed" << "cmdCancel" << empty << false;

@@ -37,7 +37,7 @@ private Q_SLOTS:
     // right-hand rows (key, text), then the list built.
     void editing_data()
     {
-        Columns<QString, QString, QString>({"stored", "steps", "seen"});
+        Columns<QString, QString, QString>("stored", "steps", "seen");
         QTest::newRow("opens from the list, only 1 shown") << "10120" << "" << "Ch.0001 S1 (Ch.0001)|Ch.0003 S3 (Ch.0003)|10100";
         QTest::newRow("short list, rest left out") << "01" << "" << "Ch.0002 S2 (Ch.0002)|01000";
         QTest::newRow("the OFF row has no channel") << "00001" << "" << "Ch.0005 - Off -|00001";
@@ -78,7 +78,7 @@ private Q_SLOTS:
     // Names of 16 characters show whole in both lists, in both columns, even of the widest letters.
     void namesWhole_data()
     {
-        Columns<QString>({"name"});
+        Columns<QString>("name");
         QTest::newRow("studio name") << u"STUDIO A PGM OUT"_s;
         QTest::newRow("widest letters") << u"WWWWWWWWWWWWWWWW"_s;
         QTest::newRow("wide and narrow") << u"MWMWMWMWMWMWMWMW"_s;

@@ -109,7 +109,7 @@ private Q_SLOTS:
     // "sources|destinations|source 5 inhibited on destination 2".
     void readNetworkFiles_data()
     {
-        Columns<Edit, QString, QString>({"edit", "message", "seen"});
+        Columns<Edit, QString, QString>("edit", "message", "seen");
         const QString alpha = QStringLiteral("Error Reading Alpha Information File!");
         const QString xpt = QStringLiteral("Error Reading Crosspoint Map Information File!");
         const QString inhibit = QStringLiteral("Error Reading Inhibit Information File!");
@@ -162,7 +162,7 @@ private Q_SLOTS:
     // new time, the status file only with a new time; a hidden source leads to a box of every source.
     void tick_data()
     {
-        Columns<QString, QByteArray, int, QString>({"name", "bytes", "seconds", "seen"});  // seconds: the file's new time, the old being -100
+        Columns<QString, QByteArray, int, QString>("name", "bytes", "seconds", "seen");  // seconds: the file's new time, the old being -100
         const QString classic = QStringLiteral("S0007      (ch 8)|S0000      (ch 1)|255|");
         QTest::newRow("map: same stamp, other route") << "Xptmap.ndf" << ClassicXpt(1, 12) << -100 << classic + u"OK|0"_s;
         QTest::newRow("map: new stamp") << "Xptmap.ndf" << ClassicXpt(2, 12) << -100 << "S0012      (ch 13)|S0000      (ch 1)|255|OK|0";
@@ -245,7 +245,7 @@ private Q_SLOTS:
     // reading alone; the destination index it had is kept while it exists.
     void verify_data()
     {
-        Columns<Edit, int, int, QString>({"edit", "previous", "result", "seen"});  // seen: the titles, then the index
+        Columns<Edit, int, int, QString>("edit", "previous", "result", "seen");  // seen: the titles, then the index
         const QString verified = QStringLiteral("Server Location Verified|");
         QTest::newRow("extended only, last index kept") << Edit([](Files&) {}) << 4 << int(VerifyResult::Verified) << verified + u"4"_s;
         QTest::newRow("index one past the destinations") << Edit([](Files&) {}) << 5 << int(VerifyResult::Verified) << verified + u"Channel Error|0"_s;

@@ -1,735 +1,347 @@
+// The table messages through the dispatcher, one table of rows: the panel as the row sets it up,
+// the message, and what the message left, as text (see Rig::after).
+
 #include "codec/ByteManipulation.h"
+#include "protocol/Dispatcher.h"
 #include "protocol/Messages.h"
 #include "support/Fakes.h"
 
-#include <QPoint>
-#include <QTest>
-
 namespace {
 
-using Ints = QList<int>;
-using Points = QList<QPoint>;  // (source, destination) pairs
+QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
-QStringList strs(std::initializer_list<const char*> texts)
-{
-    QStringList out;
-    for (const char* text : texts)
-        out << QString::fromLatin1(text);
-    return out;
-}
-
-// Literal bytes.
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
-
-// Command and data bytes, framed with their checksum and 0xFF.
-QByteArray framed(const QByteArray& body)
-{
-    MessageBuilder b(static_cast<std::uint8_t>(body.at(0)));
-    return b.bytes(body.mid(1)).finish();
-}
-
-// Alpha table with every name padded to the longest; start gives S.
-QByteArray alphaTable(int type, const QStringList& names, const Ints& numbers, int start = 0)
-{
-    int length = 0;
-    for (const QString& name : names)
-        length = std::max(length, static_cast<int>(name.size()));
-    MessageBuilder b(Cmd::AlphaTable);
-    b.byte(type).byte(length).int14(static_cast<int>(names.size())).int14(start);
-    for (qsizetype i = 0; i < names.size(); ++i)
-        b.bytes(names[i].leftJustified(length).toLatin1()).int14(numbers[i]);
-    return b.finish();
-}
-
-// N names "x" for channels 0..n-1.
-QByteArray sameNames(int type, int n)
-{
-    QStringList names;
-    Ints numbers;
-    for (int i = 0; i < n; ++i) {
-        names << QStringLiteral("x");
-        numbers << i;
-    }
-    return alphaTable(type, names, numbers);
-}
-
-// Crosspoint map: records given as {map byte, then per entry [marker,] channel, A[, B]}.
-QByteArray crosspointMessage(int form, int first, const QList<Ints>& records, int entryWords)
-{
-    const bool markers = form & 0x40;
-    MessageBuilder b(Cmd::CrosspointMap);
-    b.byte(form).int14(static_cast<int>(records.size())).int14(first);
-    for (const Ints& r : records) {
-        const int perEntry = entryWords + (markers ? 1 : 0);
-        b.int14(static_cast<int>((r.size() - 1) / perEntry)).byte(r[0]);
-        for (qsizetype i = 1; i < r.size(); ++i) {
-            const bool isMarker = markers && (i - 1) % perEntry == 0;
-            isMarker ? b.byte(r[i]) : b.int14(r[i]);
-        }
-    }
-    return b.finish();
-}
-
-// Crosspoint map of one destination with one source, short form.
-QByteArray oneCrosspoint(int destination, int source) { return crosspointMessage(4, destination, {{0, source, 0}}, 2); }
-
-QByteArray take(int source, int destination)
-{
-    return MessageBuilder(Cmd::Take).int14(1028).int14(source).int14(destination).finish();
-}
-
-// Inhibit map: per destination, its runs as (length, inhibited) pairs.
-QByteArray inhibitMessage(int first, const QList<Ints>& records)
-{
-    MessageBuilder b(Cmd::InhibitMap);
-    b.byte(0).int14(static_cast<int>(records.size())).int14(first);
-    for (const Ints& runs : records) {
-        b.int14(static_cast<int>(runs.size() / 2));
-        for (qsizetype i = 0; i + 1 < runs.size(); i += 2)
-            b.byte(runs[i] & 0x7F).byte((runs[i] >> 7) | (runs[i + 1] ? 0x40 : 0));
-    }
-    return b.finish();
-}
-
-// Salvo events: per salvo its key and event count (events are 13 zero bytes each).
-QByteArray salvoEventsMessage(int count, const QList<Ints>& records)
-{
-    MessageBuilder b(Cmd::SalvoEvents);
-    b.byte(0).int14(count).int14(0);
-    for (const Ints& r : records)
-        b.int14(r[0]).int14(r[1]).bytes(QByteArray(13 * r[1], '\0'));
-    return b.finish();
-}
-
-QByteArray withoutLast(const QByteArray& message, int dataBytes)
-{
-    return framed(message.left(message.size() - 2 - dataBytes));
-}
-
-QByteArray withExtra(const QByteArray& message, int dataBytes)
-{
-    return framed(message.left(message.size() - 2) + QByteArray(dataBytes, '\0'));
-}
-
+// Command and data bytes, framed with their checksum and 0xFF; and a message made wrong.
+QByteArray framed(const QByteArray& body) { return MessageBuilder(std::uint8_t(body.at(0))).bytes(body.mid(1)).finish(); }
+QByteArray withoutLast(const QByteArray& message, int dataBytes) { return framed(message.chopped(2 + dataBytes)); }
+QByteArray withExtra(const QByteArray& message, int dataBytes) { return framed(message.chopped(2) + QByteArray(dataBytes, '\0')); }
 QByteArray badChecksum(QByteArray message)
 {
-    message[message.size() - 2] = static_cast<char>((message[message.size() - 2] + 1) & 0x7F);
+    message[message.size() - 2] = char((message[message.size() - 2] + 1) & 0x7F);
     return message;
 }
 
-// A panel in TCP/IP mode with the default tables, not yet populated.
+// Alpha table of the names "b,A,c" padded to the longest, with channels 0, 1, 2 ... unless given.
+QByteArray alpha(int type, const char* names, QList<int> channels = {}, int start = 0)
+{
+    const QStringList list = QString::fromLatin1(names).split(u',');
+    const qsizetype length = std::max_element(list.begin(), list.end(), [](auto& a, auto& b) { return a.size() < b.size(); })->size();
+    MessageBuilder b(Cmd::AlphaTable);
+    b.byte(type).byte(int(length)).int14(int(list.size())).int14(start);
+    for (int i = 0; i < list.size(); ++i)
+        b.bytes(list[i].leftJustified(length).toLatin1()).int14(channels.value(i, i));
+    return b.finish();
+}
+QByteArray sameNames(int type, int n) { return alpha(type, QByteArray(",x").repeated(n).mid(1).constData()); }
+
+// Crosspoint map: records given as {map byte, then per entry [marker,] channel, A[, B]}.
+QByteArray crosspointMap(int form, int first, const QList<QList<int>>& records, int entryWords = 2)
+{
+    const bool markers = form & 0x40;
+    const int perEntry = entryWords + (markers ? 1 : 0);
+    MessageBuilder b(Cmd::CrosspointMap);
+    b.byte(form).int14(int(records.size())).int14(first);
+    for (const QList<int>& r : records) {
+        b.int14(int((r.size() - 1) / perEntry)).byte(r[0]);
+        for (qsizetype i = 1; i < r.size(); ++i)
+            markers && (i - 1) % perEntry == 0 ? b.byte(r[i]) : b.int14(r[i]);
+    }
+    return b.finish();
+}
+QByteArray oneCrosspoint(int destination, int source) { return crosspointMap(4, destination, {{0, source, 0}}); }
+QByteArray take(int source, int destination) { return MessageBuilder(Cmd::Take).int14(1028).int14(source).int14(destination).finish(); }
+
+template <class C> QString joined(const C& items, qsizetype most = 1 << 20)
+{
+    QStringList out;
+    for (const auto& item : items)
+        if (out.size() < most)
+            out << QVariant::fromValue(item).toString();
+    return out.join(u' ');
+}
+
+// A panel in TCP/IP mode with the start-up tables (256 x 256), source 2 inhibited on destination 2,
+// every destination fed by source 77, one salvo "Night" of key 9.
 struct Rig : TestPanel {
     Rig()
     {
         InitVariables(s, server);
-        s.TcpIpMode = true;
-        s.Connected = link.connected = true;
+        s.TcpIpMode = s.Connected = link.connected = true;
+        s.DisplayList.clear();
+        s.setInhibit(2, 2, true);
+        for (OutputStatusRecord& r : s.OutputStatus)
+            r.Sources[0] = 77;
+        s.NumSalvos = 1;
+        s.SalvoKeys = {9};
+        s.SalvoAlphaList = {QStringLiteral("Night")};
     }
-    // The combo lists of a router with these sources, and a source box of n entries.
-    void sourceBox(const QStringList& names, const Ints& channels, int entries)
+    // "key=value ...": type, inputs (NumInputs), dl (DisplayList), pending (hex), controlled,
+    // index (OutputListIndex), populated, current (source of the controlled destination), all (the
+    // box shows every source), off (OffListIndex), and box=N: a source box of N entries over four
+    // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
+    // source 0, which destination 4 ("STUDIO B", position 0) may feed.
+    void setUp(const QString& line)
     {
-        s.NumInputs = static_cast<int>(names.size());
-        s.ComboAlphaList.assign(names.begin(), names.end());
-        s.ComboChannelList.assign(channels.begin(), channels.end());
-        fillBox(entries);
+        for (const QString& item : line.split(u' ', Qt::SkipEmptyParts)) {
+            const QString key = item.section(u'=', 0, 0);
+            const QString text = item.section(u'=', 1);
+            const int value = text.toInt(nullptr, key == u"pending" ? 16 : 10);
+            if (key == u"type") s.SystemType = value;
+            else if (key == u"inputs") s.NumInputs = value;
+            else if (key == u"dl") s.DisplayList = text;
+            else if (key == u"pending") s.PendingTables = value;
+            else if (key == u"controlled") s.OutputControlled = value;
+            else if (key == u"index") s.OutputListIndex = value;
+            else if (key == u"populated") s.PanelPopulated = true;
+            else if (key == u"current") s.OutputStatus[std::size_t(s.OutputControlled)].Sources[0] = value;
+            else if (key == u"all") s.ListShowsAll = true;
+            else if (key == u"off") s.OffListIndex = value;
+            else if (key == u"box") {
+                s.NumInputs = 4;
+                s.ComboAlphaList = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("{D")};
+                s.ComboChannelList = {2, 0, 3, 1};
+                for (int i = 0; i < value; ++i)
+                    view.addSourceItem(QStringLiteral("entry %1").arg(i));
+                s.OutputControlled = 1;
+                s.OutputStatus[1].Sources[0] = 0;
+                s.SourceListIndex = 0;
+                hasBox = true;
+                s.OutputAlphaList[0] = QStringLiteral("STUDIO B");
+                s.OutputPosition.assign(256, 1);
+                s.OutputPosition[4] = 0;
+            } else QFAIL(qPrintable(item));
+        }
     }
-    void fillBox(int entries)
+    bool hasBox = false;
+    QString inhibits() const
     {
-        for (int i = 0; i < entries; ++i)
-            view.addSourceItem(QStringLiteral("entry %1").arg(i));
-    }
-    Points inhibited() const
-    {
-        Points out;
+        QStringList out;
         for (int src = 0; src < s.InhibitSources; ++src)
             for (int dst = 0; dst < s.InhibitDestinations; ++dst)
                 if (s.inhibit(src, dst))
-                    out << QPoint(src, dst);
-        return out;
+                    out << QStringLiteral("%1:%2").arg(src).arg(dst);
+        return (out.isEmpty() ? QStringLiteral("none") : out.join(u' '))
+            + QStringLiteral(" / %1x%2").arg(s.InhibitSources).arg(s.InhibitDestinations);
     }
-    bool logged(const QString& message) const
+    // What the message left, by its kind ("-": a names table not stored):
+    //   source names       names / channels / positions / NumInputs DisplayList / inhibit map
+    //   destination names  names / channels / positions / OutputListIndex status text
+    //   salvo names        names / numbers / positions
+    //   map or take        per destination not fed by 77 as before, "destination: map byte K/feeders
+    //                      source,A,B ... / feeder,A,B ..."; with a box: "box: selected index text"
+    //   inhibit map        inhibited source:destination pairs / size of the map
+    //   salvo events       NumSalvos keys / first salvo name
+    // then "| pending=" PendingTables, what was sent and whether an error was logged.
+    QString after(const QByteArray& message) const
     {
-        const QStringList lines = logLines();
-        return std::any_of(lines.begin(), lines.end(), [&](const QString& l) {
-            return l.contains(message) && l.contains(QStringLiteral("IP Error"));
-        });
+        const int command = ByteAt(message, 0), type = ByteAt(message, 1);
+        const int bit = type == 10 ? Tables::SourceNames : type == 20 ? Tables::DestinationNames : Tables::Salvos;
+        QStringList out;
+        if (command == Cmd::AlphaTable && (s.PendingTables & bit))
+            out << QStringLiteral("-");
+        else if (command == Cmd::AlphaTable && type == 10)
+            out << QStringList(s.InputAlphaList.begin(), s.InputAlphaList.end()).join(u',') << joined(s.InputChannelList)
+                << joined(s.InputPosition) << QStringLiteral("%1 %2").arg(s.NumInputs).arg(s.DisplayList) << inhibits();
+        else if (command == Cmd::AlphaTable && type == 20)
+            out << QStringList(s.OutputAlphaList.begin(), s.OutputAlphaList.end()).join(u',') << joined(s.OutputChannelList)
+                << joined(s.OutputPosition) << QStringLiteral("%1 %2").arg(s.OutputListIndex).arg(view.status1);
+        else if (command == Cmd::AlphaTable)
+            out << QStringList(s.SalvoAlphaList.begin(), s.SalvoAlphaList.end()).join(u',') << joined(s.SalvoNumberList)
+                << joined(s.SalvoPosition);
+        else if (command == Cmd::InhibitMap)
+            out << inhibits();
+        else if (command == Cmd::SalvoEvents)
+            out << QStringLiteral("%1 %2").arg(s.NumSalvos).arg(joined(s.SalvoKeys, 3)) << s.SalvoAlphaList.front();
+        for (int d = 0; d < int(s.OutputStatus.size()) && (command == Cmd::CrosspointMap || command == Cmd::Take); ++d) {
+            const OutputStatusRecord& r = s.OutputStatus[std::size_t(d)];
+            if (r.Sources[0] == 77 && r.SourceCount == 0)
+                continue;
+            QString text = QStringLiteral("%1: %2 %3/%4").arg(d).arg(r.MapByte).arg(r.SourceCount).arg(r.OutputSourceCount);
+            for (int i = 0; i < std::clamp(r.SourceCount - r.OutputSourceCount, 1, 3); ++i)
+                text += QStringLiteral(" %1,%2,%3").arg(r.Sources[i]).arg(r.SourceValueA[i]).arg(r.SourceValueB[i]);
+            out << text;
+            for (int i = 0; i < r.OutputSourceCount; ++i)
+                out.last() += QStringLiteral("%1 %2,%3,%4").arg(i ? QString() : QStringLiteral(" /")).arg(r.OutputSources[i])
+                                  .arg(r.OutputSourceValueA[i]).arg(r.OutputSourceValueB[i]);
+        }
+        if (hasBox)
+            out << QStringLiteral("box: %1 %2 %3").arg(view.sourceIndex).arg(s.SourceListIndex).arg(view.sourceText).trimmed();
+        out << QStringLiteral("pending=%1").arg(s.PendingTables, 0, 16);
+        if (!link.sent.isEmpty())
+            out << QStringLiteral("sent ") + QString::fromLatin1(link.sent.join().toHex().toUpper());
+        if (logLines().join(QString()).contains(QStringLiteral("Error Processing")))
+            out << QStringLiteral("logged");
+        return out.join(QStringLiteral(" | "));
     }
 };
-
-const QByteArray InhibitRequest = bytes({0xF2, 0x00, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0xFF});
 
 } // namespace
 
 class TestTableMessages final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void sourceTableSortsByUpperCaseName_data()
+    void tables_data()
     {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<Ints>("numbers");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QStringList>("sorted");
-        QTest::addColumn<Ints>("channels");
-        QTest::addColumn<Ints>("positions");
-
-        QTest::newRow("b A c") << strs({"b", "A", "c"}) << Ints{0, 1, 2} << 0
-                               << strs({"A", "b", "c"}) << Ints{1, 0, 2} << Ints{1, 0, 2};
-        // Equal upper-cased names are not exchanged, but the exchange sort is not stable.
-        QTest::newRow("B a A") << strs({"B", "a", "A"}) << Ints{0, 1, 2} << 0
-                               << strs({"a", "A", "B"}) << Ints{1, 2, 0} << Ints{2, 0, 1};
-        QTest::newRow("start index 2") << strs({"d0", "d1", "Mi", "Au"}) << Ints{0, 1, 2, 3} << 2
-                                       << strs({"", "", "Au", "Mi"}) << Ints{0, 0, 3, 2} << Ints{1, 0, 3, 2};
-        QTest::newRow("trailing blanks kept, braces last")
-            << strs({"{{{{", "zz  ", "Z9  ", "VTR "}) << Ints{0, 1, 2, 3} << 0
-            << strs({"VTR ", "Z9  ", "zz  ", "{{{{"}) << Ints{3, 2, 1, 0} << Ints{3, 2, 1, 0};
-    }
-    void sourceTableSortsByUpperCaseName()
-    {
-        QFETCH(QStringList, names);
-        QFETCH(Ints, numbers);
-        QFETCH(int, start);
-        Rig t;
-        ProcessAlphaTable(t.panel, alphaTable(10, names, numbers, start));
-
-        QFETCH(QStringList, sorted);
-        QFETCH(Ints, channels);
-        QFETCH(Ints, positions);
-        QCOMPARE(QStringList(t.s.InputAlphaList.begin(), t.s.InputAlphaList.end()), sorted);
-        QCOMPARE(Ints(t.s.InputChannelList.begin(), t.s.InputChannelList.end()), channels);
-        QCOMPARE(Ints(t.s.InputPosition.begin(), t.s.InputPosition.end()), positions);
-        QStringList alphas = names;
-        for (int k = 0; k < start; ++k)
-            alphas[k].clear();
-        alphas << QStringLiteral("- Off -");
-        QCOMPARE(QStringList(t.s.InputAlphas.begin(), t.s.InputAlphas.end()), alphas);
-        QCOMPARE(t.s.NumInputs, int(names.size()));
-        QCOMPARE(t.s.ComboChannelList.size(), std::size_t(names.size()));
-        QCOMPARE(t.s.PendingTables, Tables::All & ~Tables::SourceNames);
-        QVERIFY(t.logLines().isEmpty());
-    }
-
-    // The display list follows the count of sources; systems 1301 and 1351 get their OFF source.
-    void sourceCount_data()
-    {
-        QTest::addColumn<int>("systemType");
-        QTest::addColumn<QString>("displayList");
-        QTest::addColumn<int>("previous");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("numInputs");
-        QTest::addColumn<QString>("expected");
-
-        const QString ones(30, QLatin1Char('1'));
-        QTest::newRow("1351, 20 sources") << 1351 << QString() << 256 << 20 << 21 << ones.left(21);
-        QTest::newRow("1301 keeps flags") << 1301 << QStringLiteral("0100") << 256 << 20 << 21 << QStringLiteral("0100") + ones.left(17);
-        QTest::newRow("1351, OFF already counted") << 1351 << QStringLiteral("0") + ones.left(20) << 21 << 20 << 21 << QStringLiteral("0") + ones.left(20);
-        QTest::newRow("1201 extended") << 1201 << QStringLiteral("10") << 256 << 4 << 4 << QStringLiteral("1011");
-        QTest::newRow("cut to fewer sources") << 0 << QStringLiteral("0101") << 4 << 2 << 2 << QStringLiteral("01");
-        QTest::newRow("longer list kept") << 0 << QStringLiteral("01010") << 2 << 3 << 3 << QStringLiteral("01010");
-        QTest::newRow("same count kept") << 0 << QStringLiteral("01010") << 3 << 3 << 3 << QStringLiteral("01010");
-    }
-    void sourceCount()
-    {
-        QFETCH(int, count);
-        QFETCH(int, numInputs);
-        Rig t;
-        QFETCH(int, systemType);
-        t.s.SystemType = systemType;
-        QFETCH(QString, displayList);
-        t.s.DisplayList = displayList;
-        QFETCH(int, previous);
-        t.s.NumInputs = previous;
-        ProcessAlphaTable(t.panel, sameNames(10, count));
-
-        QCOMPARE(t.s.NumInputs, numInputs);
-        QTEST(t.s.DisplayList, "expected");
-        QCOMPARE(t.s.InputAlphaList.size(), std::size_t(numInputs));
-        QCOMPARE(t.s.InputPosition.size(), std::size_t(numInputs));
-        QCOMPARE(t.s.ComboAlphaList.size(), std::size_t(numInputs));
-        QCOMPARE(t.s.InputAlphas.size(), std::size_t(count + 1));
-        if (numInputs > count) {
-            QCOMPARE(t.s.InputAlphaList[count], QStringLiteral("- OFF -"));
-            QCOMPARE(t.s.InputChannelList[count], count);
-            QCOMPARE(t.s.InputPosition[count], count);
-        }
-    }
-
-    void countChangeResizesInhibitMap_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("pending");
-        QTest::addColumn<bool>("requested");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<int>("pendingAfter");
-
-        QTest::newRow("sources changed") << 10 << 3 << 0x100 << true << 4 << 257 << 0x1000;
-        QTest::newRow("sources changed, map awaited") << 10 << 3 << 0x1100 << false << 4 << 257 << 0x1000;
-        QTest::newRow("sources same") << 10 << 256 << 0x100 << false << 256 << 256 << 0;
-        QTest::newRow("destinations changed") << 20 << 3 << 0x200 << true << 257 << 4 << 0x1000;
-        QTest::newRow("destinations same") << 20 << 256 << 0x4200 << false << 256 << 256 << 0x4000;
-    }
-    void countChangeResizesInhibitMap()
-    {
-        QFETCH(int, type);
-        QFETCH(int, count);
-        QFETCH(int, pending);
-        QFETCH(bool, requested);
-        QFETCH(int, rows);
-        QFETCH(int, columns);
-        Rig t;
-        t.s.PendingTables = pending;
-        t.s.setInhibit(2, 2, true);
-        ProcessAlphaTable(t.panel, sameNames(type, count));
-
-        QCOMPARE(t.link.sent, requested ? QList<QByteArray>{InhibitRequest} : QList<QByteArray>{});
-        QCOMPARE(t.s.InhibitSources, rows);
-        QCOMPARE(t.s.InhibitDestinations, columns);
-        QCOMPARE(t.s.InhibitMap.size(), std::size_t(rows) * std::size_t(columns));
-        QCOMPARE(t.inhibited(), (rows == 256 && columns == 256 ? Points{{2, 2}} : Points{}));
-        QTEST(t.s.PendingTables, "pendingAfter");
-    }
-
-    void destinationTable_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<int>("controlled");
-        QTest::addColumn<int>("listIndex");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("logged");
-
-        const QStringList names = strs({"OUT 0", "OUT 1", "OUT 2", "OUT 3", "OUT 4", "OUT 5", "STUDIO A", "OUT 7"});
-        const QByteArray eight = alphaTable(20, names, {0, 1, 2, 3, 4, 5, 6, 7});
-        QTest::newRow("three digits") << eight << 6 << 7 << "Destination: STUDIO A [007]" << false;
-        QTest::newRow("four digits") << sameNames(20, 1000) << 999 << 999 << "Destination: x [1000]" << false;
-        QTest::newRow("controlled beyond the count") << eight << 9 << 200 << "Not Specified" << false;
+        Columns<QString, QByteArray, QString>("setUp", "message", "after");
+        const auto row = [](const QByteArray& name, const QByteArray& setUp, const QByteArray& message, const QByteArray& after) {
+            QTest::newRow(name.constData()) << QString::fromLatin1(setUp) << message << QString::fromLatin1(after);
+        };
+        // Names sorted on their upper-cased form by the exchange sort, which is not stable; a bad
+        // channel number is logged and the rest of the table is still stored. The display list
+        // follows the count of sources; systems 1301 and 1351 get their OFF source. A new count of
+        // sources or destinations re-sizes the inhibit map and asks for it, unless it is awaited.
+        row("b A c", "", alpha(10, "b,A,c"), "A,b,c | 1 0 2 | 1 0 2 | 3 111 | none / 4x257 | pending=5280");
+        row("B a A", "inputs=3", alpha(10, "B,a,A"), "a,A,B | 1 2 0 | 2 0 1 | 3 111 | 2:2 / 256x256 | pending=5280");
+        row("start index 2", "", alpha(10, "d0,d1,Mi,Au", {}, 2), ",,Au,Mi | 0 0 3 2 | 1 0 3 2 | 4 1111 | none / 5x257 | pending=5280");
+        row("trailing blanks kept, braces last", "", alpha(10, "{{{{,zz  ,Z9  ,VTR "),
+            "VTR ,Z9  ,zz  ,{{{{ | 3 2 1 0 | 3 2 1 0 | 4 1111 | none / 5x257 | pending=5280");
+        row("1351 adds OFF", "type=1351", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 111 | none / 3x257 | pending=5280");
+        row("1301 keeps flags", "type=1301 dl=0100", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 011 | none / 3x257 | pending=5280");
+        row("1351, OFF already counted", "type=1351 inputs=3 dl=010", alpha(10, "b,A"),
+            "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 011 | none / 3x257 | pending=5280");
+        row("1201 extended", "type=1201 dl=10", alpha(10, "a,b,c,d"), "a,b,c,d | 0 1 2 3 | 0 1 2 3 | 4 1011 | none / 5x257 | pending=5280");
+        row("cut to fewer sources", "inputs=4 dl=0101", alpha(10, "a,b"), "a,b | 0 1 | 0 1 | 2 01 | none / 3x257 | pending=5280");
+        row("longer list kept", "inputs=2 dl=01010", alpha(10, "a,b,c"), "a,b,c | 0 1 2 | 0 1 2 | 3 01010 | none / 4x257 | pending=5280");
+        row("sources: bad number", "", alpha(10, "B,A", {0, 5}), "A,B | 5 0 | 1 0 | 2 11 | none / 3x257 | pending=5280 | logged");
+        row("new count asks for the inhibit map", "pending=100", sameNames(10, 3),
+            "x,x,x | 0 1 2 | 0 1 2 | 3 111 | none / 4x257 | pending=1000 | sent F20020000000000000000020FF");
+        row("new count, inhibit map awaited", "pending=1100", sameNames(10, 3),
+            "x,x,x | 0 1 2 | 0 1 2 | 3 111 | none / 4x257 | pending=1000");
+        row("same count keeps the inhibit map", "inputs=3 pending=100", sameNames(10, 3),
+            "x,x,x | 0 1 2 | 0 1 2 | 3 111 | 2:2 / 256x256 | pending=0");
+        const QByteArray eight = alpha(20, "OUT 0,OUT 1,OUT 2,OUT 3,OUT 4,OUT 5,STUDIO A,OUT 7");
+        const QByteArray eightLists = "OUT 0   ,OUT 1   ,OUT 2   ,OUT 3   ,OUT 4   ,OUT 5   ,OUT 7   ,STUDIO A"
+                                      " | 0 1 2 3 4 5 7 6 | 0 1 2 3 4 5 7 6";
+        row("destinations", "controlled=6 index=200", eight,
+            eightLists + " | 7 Destination: STUDIO A [007] | pending=5180");
+        row("controlled beyond the count", "controlled=9 index=200", eight,
+            eightLists + " | 200 Not Specified | pending=5180");
         // Not found, so the old list index stands, and it lies outside the new list.
-        QTest::newRow("stale list index") << eight << 8 << 200 << "Not Specified" << true;
-    }
-    void destinationTable()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(int, controlled);
-        Rig t;
-        t.s.OutputControlled = controlled;
-        t.s.OutputListIndex = 200;
-        t.s.OutputStatus[2].Sources[0] = 42;
-        ProcessAlphaTable(t.panel, message);
+        row("stale list index", "controlled=8 index=200", eight,
+            eightLists + " | 200 Not Specified | pending=5180 | logged");
+        row("destinations: bad number", "controlled=0", alpha(20, "B,A", {0, 5}),
+            "A,B | 5 0 | 1 0 | 1 Destination: B [001] | pending=5180 | logged");
+        row("new count of destinations asks for the inhibit map", "controlled=1 pending=200", sameNames(20, 3),
+            "x,x,x | 0 1 2 | 0 1 2 | 1 Destination: x [002] | pending=1000 | sent F20020000000000000000020FF");
+        row("salvos sorted", "", alpha(50, "Night  ,all off,Day    "), "all off,Day    ,Night   | 1 2 0 | 2 0 1 | pending=1380");
+        row("salvos: bad number", "", alpha(50, "B,A", {0, 5}), "A,B | 5 0 | 1 0 | pending=1380 | logged");
+        row("no salvos: 9 bytes", "", hex("FC 32 00 00 00 00 00 32 FF"), " |  |  | pending=1380");
+        // A names table that fails its checks changes nothing.
+        const QByteArray good = alpha(10, "b,A,c");
+        row("wrong checksum", "", badChecksum(good), "- | pending=5380");
+        row("one byte short", "", withoutLast(good, 1), "- | pending=5380");
+        row("one byte long", "", withExtra(good, 1), "- | pending=5380");
+        row("count beyond the message", "", framed(hex("FC 0A 01 7F 7F 00 00 41 00 00")), "- | pending=5380");
+        row("header cut short", "", framed(hex("FC 0A 01")), "- | pending=5380");
+        row("high-bit data byte", "", framed(hex("FC 0A 01 01 00 00 00 C1 00 00")), "- | pending=5380");
 
-        QTEST(t.s.OutputListIndex, "listIndex");
-        QTEST(t.view.status1, "status");
-        QTEST(t.logged(QStringLiteral("Error Processing Alpha Table")), "logged");
-        QCOMPARE(t.s.OutputStatus.size(), std::size_t(t.s.NumOutputs));
-        QCOMPARE(t.s.OutputStatus[2].Sources[0], 42);
-        QCOMPARE(t.s.PendingTables, Tables::All & ~Tables::DestinationNames);
-    }
-
-    void salvoTable_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<Ints>("numbers");
-        QTest::addColumn<Ints>("positions");
-
-        QTest::newRow("none: 9 bytes") << bytes({0xFC, 50, 0, 0, 0, 0, 0, 50, 0xFF}) << strs({""}) << Ints{} << Ints{};
-        QTest::newRow("sorted") << alphaTable(50, strs({"Night  ", "all off", "Day    "}), {0, 1, 2})
-                                << strs({"all off", "Day    ", "Night  "}) << Ints{1, 2, 0} << Ints{2, 0, 1};
-    }
-    void salvoTable()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(Ints, numbers);
-        Rig t;
-        ProcessAlphaTable(t.panel, message);
-        QTEST(QStringList(t.s.SalvoAlphaList.begin(), t.s.SalvoAlphaList.end()), "names");
-        QCOMPARE(Ints(t.s.SalvoNumberList.begin(), t.s.SalvoNumberList.end()), numbers);
-        QTEST(Ints(t.s.SalvoPosition.begin(), t.s.SalvoPosition.end()), "positions");
-        QCOMPARE(t.s.NumSalvos, int(numbers.size()));
-        QCOMPARE(t.s.PendingTables, Tables::All & ~Tables::Salvos);
-    }
-
-    // A bad channel number is logged, and the rest of the table is still stored.
-    void alphaTableBadNumber_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::newRow("sources") << 10;
-        QTest::newRow("destinations") << 20;
-        QTest::newRow("salvos") << 50;
-    }
-    void alphaTableBadNumber()
-    {
-        QFETCH(int, type);
-        Rig t;
-        ProcessAlphaTable(t.panel, alphaTable(type, strs({"B", "A"}), {0, 5}));
-        QVERIFY(t.logged(QStringLiteral("Error Processing Alpha Table")));
-        const auto& names = type == 10 ? t.s.InputAlphaList : type == 20 ? t.s.OutputAlphaList : t.s.SalvoAlphaList;
-        QCOMPARE(QStringList(names.begin(), names.end()), (strs({"A", "B"})));
-        const auto& positions = type == 10 ? t.s.InputPosition : type == 20 ? t.s.OutputPosition : t.s.SalvoPosition;
-        QCOMPARE(positions[0], 1);
-    }
-
-    // A message that fails its checks changes nothing.
-    void alphaTableRejected_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        const QByteArray good = alphaTable(10, strs({"b", "A", "c"}), {0, 1, 2});
-        QTest::newRow("wrong checksum") << badChecksum(good);
-        QTest::newRow("one byte short") << withoutLast(good, 1);
-        QTest::newRow("one byte long") << withExtra(good, 1);
-        QTest::newRow("count beyond the message") << framed(bytes({0xFC, 10, 1, 0x7F, 0x7F, 0, 0, 'A', 0, 0}));
-        QTest::newRow("header cut short") << framed(bytes({0xFC, 10, 1}));
-        QTest::newRow("only a command byte") << bytes({0xFC});
-        QTest::newRow("high-bit data byte") << framed(bytes({0xFC, 10, 1, 1, 0, 0, 0, 0xC1, 0, 0}));
-    }
-    void alphaTableRejected()
-    {
-        QFETCH(QByteArray, message);
-        Rig t;
-        t.s.DisplayList = QStringLiteral("0");
-        ProcessAlphaTable(t.panel, message);
-        QCOMPARE(t.s.NumInputs, 256);
-        QCOMPARE(t.s.InputAlphas[0], QStringLiteral("Inpt0001"));
-        QCOMPARE(t.s.InputAlphaList.size(), 256u);
-        QCOMPARE(t.s.DisplayList, QStringLiteral("0"));
-        QCOMPARE(t.s.PendingTables, Tables::All);
-        QCOMPARE(t.s.InhibitMap.size(), 256u * 256u);
-        QVERIFY(t.link.sent.isEmpty());
-        QVERIFY(t.logLines().isEmpty());
-    }
-
-    // A later source table, once populated, selects the controlled destination's source again.
-    void sourceTableWhenPopulated_data()
-    {
-        QTest::addColumn<bool>("populated");
-        QTest::newRow("populated") << true;
-        QTest::newRow("first load") << false;
-    }
-    void sourceTableWhenPopulated()
-    {
-        QFETCH(bool, populated);
-        Rig t;
-        t.s.PanelPopulated = populated;
-        t.s.PendingTables = Tables::SourceNames;
-        t.s.OutputStatus[0].Sources[0] = 0;
-        t.s.SourceListIndex = 9;
-        t.fillBox(256);
-        ProcessAlphaTable(t.panel, sameNames(10, 256));
-        if (populated) {
-            QCOMPARE(t.s.ComboChannelList[t.s.SourceListIndex], 0);
-            QCOMPARE(t.view.sourceIndex, t.s.SourceListIndex);
-        } else {
-            QCOMPARE(t.s.SourceListIndex, 9);
-            QCOMPARE(t.view.sourceIndex, -1);
-        }
-        QVERIFY(!t.s.Updating);
-    }
-
-    void crosspointMapStoresRecords_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<int>("destination");
-        QTest::addColumn<int>("mapByte");
-        QTest::addColumn<Ints>("sources");       // count, then (channel, A, B) per source
-        QTest::addColumn<Ints>("outputSources"); // count, then (channel, A, B) per destination
-
-        QTest::newRow("15-byte short form") << bytes({0xF6, 0x04, 0x01, 0, 0x03, 0, 0x01, 0, 0, 0x07, 0, 0, 0, 0x10, 0xFF})
-                                            << 3 << 0 << Ints{1, 7, 0, 0} << Ints{0};
-        QTest::newRow("long form") << crosspointMessage(10, 2, {{5, 9, 1, 2, 200, 3, 16383}}, 3)
-                                   << 2 << 5 << Ints{2, 9, 1, 2, 200, 3, 16383} << Ints{0};
-        QTest::newRow("form 26 is short") << crosspointMessage(26, 2, {{0, 9, 1}}, 2) << 2 << 0 << Ints{1, 9, 1, 0} << Ints{0};
-        QTest::newRow("short form, markers") << crosspointMessage(0x44, 1, {{0, 0, 4, 1, 10, 12, 2, 3, 5, 3}}, 2)
-                                             << 1 << 0 << Ints{2, 4, 1, 0, 5, 3, 0} << Ints{1, 12, 2, 0};
-        QTest::newRow("long form, markers") << crosspointMessage(0x4A, 1, {{0, 10, 7, 1, 2}}, 3)
-                                            << 1 << 0 << Ints{0} << Ints{1, 7, 1, 2};
-        QTest::newRow("no entries: last source") << crosspointMessage(4, 0, {{0}}, 2) << 0 << 0 << Ints{0, 255, 0, 0} << Ints{0};
-        QTest::newRow("second of two records") << crosspointMessage(4, 0, {{0, 1, 0}, {6, 2, 0}}, 2)
-                                               << 1 << 6 << Ints{1, 2, 0, 0} << Ints{0};
-    }
-    void crosspointMapStoresRecords()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(int, destination);
-        QFETCH(Ints, sources);
-        QFETCH(Ints, outputSources);
-        Rig t;
-        ProcessCrosspointMap(t.panel, message);
-
-        const OutputStatusRecord& r = t.s.OutputStatus[destination];
-        QTEST(int(r.MapByte), "mapByte");
-        QCOMPARE(int(r.SourceCount), sources[0] + outputSources[0]);
-        QCOMPARE(int(r.OutputSourceCount), outputSources[0]);
-        for (int i = 0; 1 + 3 * i < sources.size(); ++i)
-            QCOMPARE((Ints{r.Sources[i], r.SourceValueA[i], r.SourceValueB[i]}), sources.mid(1 + 3 * i, 3));
-        for (int i = 0; 1 + 3 * i < outputSources.size(); ++i)
-            QCOMPARE((Ints{r.OutputSources[i], r.OutputSourceValueA[i], r.OutputSourceValueB[i]}), outputSources.mid(1 + 3 * i, 3));
-        QCOMPARE(t.s.PendingTables, Tables::All & ~Tables::CrosspointMap);
-        QVERIFY(!t.s.Updating);
-    }
-
-    // Messages the handler stops on: the records already stored stay, the map is still awaited.
-    void crosspointMapStops_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<Ints>("firstSources");  // Sources[0] of destinations 0 to 2 afterwards
-        QTest::addColumn<bool>("logged");
-
-        QList<Ints> k65{{0, 1, 0}, {0}, {0, 3, 0}};
+        // Crosspoint map records, of K entries (at most 64) of a source, or with markers of a
+        // destination feeding this one (at most 32), in the short or the long form (form 10). A map
+        // the handler stops on keeps the records before, and is asked for again; so is a take.
+        QList<QList<int>> k65{{0, 1, 0}, {0}, {0, 3, 0}}, m33{{0}};
         for (int i = 0; i < 65; ++i)
             k65[1] << 2 << 0;
-        QList<Ints> m33{{0}};
         for (int i = 0; i < 33; ++i)
             m33[0] << 10 << 1 << 0;
-        const QByteArray two = crosspointMessage(4, 0, {{0, 1, 0}, {0, 2, 0}}, 2);
-        QTest::newRow("K = 65") << crosspointMessage(4, 0, k65, 2) << Ints{1, 77, 77} << false;
-        QTest::newRow("33 destination entries") << crosspointMessage(0x44, 0, m33, 2) << Ints{77, 77, 77} << false;
-        QTest::newRow("one byte long") << withExtra(two, 1) << Ints{1, 2, 77} << false;
-        QTest::newRow("last record cut short") << withoutLast(two, 1) << Ints{1, 77, 77} << false;
-        QTest::newRow("count beyond the records") << framed(two.left(3) + bytes({0x7F}) + two.mid(4, two.size() - 6))
-                                                  << Ints{1, 2, 77} << false;
-        QTest::newRow("wrong checksum") << badChecksum(two) << Ints{77, 77, 77} << false;
-        QTest::newRow("first beyond the destinations") << oneCrosspoint(257, 1) << Ints{77, 77, 77} << false;
-        QTest::newRow("destination without a record") << oneCrosspoint(256, 1) << Ints{77, 77, 77} << true;
-    }
-    void crosspointMapStops()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(Ints, firstSources);
-        Rig t;
-        for (int d = 0; d < 3; ++d)
-            t.s.OutputStatus[d].Sources[0] = 77;
-        ProcessCrosspointMap(t.panel, message);
-        QCOMPARE((Ints{t.s.OutputStatus[0].Sources[0], t.s.OutputStatus[1].Sources[0], t.s.OutputStatus[2].Sources[0]}), firstSources);
-        QCOMPARE(t.s.PendingTables, Tables::All);
-        QTEST(t.logged(QStringLiteral("Error Processing Crosspoint Map")), "logged");
-        QVERIFY(!t.s.Updating);
-    }
+        const QByteArray two = crosspointMap(4, 0, {{0, 1, 0}, {0, 2, 0}});
+        row("15-byte short form", "", hex("F6 04 0100 0300 0100 00 0700 0000 10 FF"), "3: 0 1/0 7,0,0 | pending=5300");
+        row("long form", "", crosspointMap(10, 2, {{5, 9, 1, 2, 200, 3, 16383}}, 3), "2: 5 2/0 9,1,2 200,3,16383 | pending=5300");
+        row("form 26 is short", "", crosspointMap(26, 2, {{0, 9, 1}}), "2: 0 1/0 9,1,0 | pending=5300");
+        row("short form, markers", "", crosspointMap(0x44, 1, {{0, 0, 4, 1, 10, 12, 2, 3, 5, 3}}),
+            "1: 0 3/1 4,1,0 5,3,0 / 12,2,0 | pending=5300");
+        row("long form, markers", "", crosspointMap(0x4A, 1, {{0, 10, 7, 1, 2}}, 3), "1: 0 1/1 77,0,0 / 7,1,2 | pending=5300");
+        row("no entries: last source", "", crosspointMap(4, 0, {{0}}), "0: 0 0/0 255,0,0 | pending=5300");
+        row("second of two records", "", crosspointMap(4, 0, {{0, 1, 0}, {6, 2, 0}}), "0: 0 1/0 1,0,0 | 1: 6 1/0 2,0,0 | pending=5300");
+        row("K = 65", "", crosspointMap(4, 0, k65), "0: 0 1/0 1,0,0 | pending=5380");
+        row("33 destination entries", "", crosspointMap(0x44, 0, m33), "0: 0 33/0 77,0,0 0,0,0 0,0,0 | pending=5380");
+        row("map one byte long", "", withExtra(two, 1), "0: 0 1/0 1,0,0 | 1: 0 1/0 2,0,0 | pending=5380");
+        row("last record cut short", "", withoutLast(two, 1), "0: 0 1/0 1,0,0 | pending=5380");
+        row("count beyond the records", "", framed(two.left(3) + hex("7F") + two.mid(4, two.size() - 6)),
+            "0: 0 1/0 1,0,0 | 1: 0 1/0 2,0,0 | pending=5380");
+        row("map, wrong checksum", "", badChecksum(two), "pending=5380");
+        row("first beyond the destinations", "", oneCrosspoint(257, 1), "pending=5380");
+        row("destination without a record", "", oneCrosspoint(256, 1), "pending=5380 | logged");
+        row("take with 14-bit numbers", "", hex("FE 00 08 48 01 02 00 53 FF"), "2: 0 0/0 200,0,0 | pending=5380");
+        row("take, wrong checksum", "", badChecksum(take(3, 2)), "pending=5380");
+        row("take, ten bytes", "", withExtra(take(3, 2), 1), "pending=5380");
+        row("take, eight bytes", "", withoutLast(take(3, 2), 1), "pending=5380");
+        row("take beyond the records", "", take(3, 300), "pending=5380 | logged");
 
-    // Which entry of the source box a crosspoint map or a take selects. Box: combo lists of four
-    // sources, "{" marking a hidden one; controlled destination 1.
-    void selection_data()
-    {
-        QTest::addColumn<bool>("isTake");
-        QTest::addColumn<int>("destination");
-        QTest::addColumn<int>("source");
-        QTest::addColumn<int>("pending");
-        QTest::addColumn<bool>("showsAll");
-        QTest::addColumn<int>("entries");      // entries in the box
-        QTest::addColumn<int>("offIndex");
-        QTest::addColumn<int>("selected");     // -1: nothing selected
-        QTest::addColumn<int>("listIndex");
-        QTest::addColumn<bool>("logged");
-
-        for (bool isTake : {false, true}) {
-            const QByteArray kind = isTake ? "take: " : "map: ";
-            auto row = [&](const char* name) -> QTestData& { return QTest::newRow((kind + name).constData()) << isTake; };
-            row("controlled destination") << 1 << 3 << 0 << false << 4 << 0 << 2 << 2 << false;
-            row("tables pending") << 1 << 3 << 0x100 << false << 4 << 0 << -1 << 0 << false;
-            row("other destination") << 2 << 3 << 0 << false << 4 << 0 << -1 << 0 << false;
-            row("source not listed") << 1 << 9 << 0 << false << 4 << 0 << -1 << 0 << false;
-            row("selection outside the box") << 1 << 3 << 0 << false << 2 << 0 << -1 << 2 << true;
+        // Which entry of the source box a take, a map, a later source table or the last inhibit
+        // map selects; a map shows a destination that only other destinations feed.
+        for (const bool isTake : {false, true}) {
+            const auto message = [isTake](int source, int destination) {
+                return isTake ? take(source, destination) : oneCrosspoint(destination, source);
+            };
+            const auto name = [isTake](const char* what) { return QByteArray(isTake ? "take: " : "map: ").append(what); };
+            const auto record = [isTake](const char* r) { return QByteArray(r).replace("1/0", isTake ? "0/0" : "1/0"); };
+            const QByteArray map = isTake ? "box=4 pending=0" : "box=4 pending=80";
+            row(name("controlled destination"), map, message(3, 1), record("1: 0 1/0 3,0,0 | box: 2 2 | pending=0"));
+            row(name("tables pending"), map + (isTake ? " pending=100" : " pending=180"), message(3, 1),
+                record("1: 0 1/0 3,0,0 | box: -1 0 | pending=100"));
+            row(name("other destination"), map, message(3, 2), record("1: 0 0/0 0,0,0 | 2: 0 1/0 3,0,0 | box: -1 0 | pending=0"));
+            row(name("source not listed"), map, message(9, 1), record("1: 0 1/0 9,0,0 | box: -1 0 | pending=0"));
+            row(name("selection outside the box"), QByteArray(map).replace("box=4", "box=2"), message(3, 1),
+                record("1: 0 1/0 3,0,0 | box: -1 2 | pending=0 | logged"));
         }
-        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name) << false; };
-        row("map: hidden source, limited box rebuilt") << 1 << 1 << 0 << false << 4 << 0 << -1 << 3 << false;
-        row("map: shown source, full box rebuilt") << 1 << 3 << 0 << true << 4 << 0 << -1 << 2 << false;
-        row("map: hidden source, full box") << 1 << 1 << 0 << true << 4 << 0 << 3 << 3 << false;
-        row("map: beyond the box selects OFF") << 1 << 1 << 0 << true << 2 << 1 << 1 << 3 << false;
-        row("map: beyond the box without OFF") << 1 << 1 << 0 << true << 2 << 5 << -1 << 3 << true;
-    }
-    void selection()
-    {
-        QFETCH(bool, isTake);
-        QFETCH(int, destination);
-        QFETCH(int, source);
-        QFETCH(int, entries);
-        Rig t;
-        t.sourceBox(strs({"A", "B", "C", "{D"}), {2, 0, 3, 1}, entries);
-        t.s.OutputControlled = 1;
-        QFETCH(int, pending);
-        t.s.PendingTables = pending | (isTake ? 0 : Tables::CrosspointMap);
-        QFETCH(bool, showsAll);
-        t.s.ListShowsAll = showsAll;
-        QFETCH(int, offIndex);
-        t.s.OffListIndex = offIndex;
-        t.s.SourceListIndex = 0;
+        row("map: hidden source, limited box rebuilt", "box=4 pending=80", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: -1 3 | pending=0");
+        row("map: shown source, full box rebuilt", "box=4 pending=80 all", oneCrosspoint(1, 3), "1: 0 1/0 3,0,0 | box: -1 2 | pending=0");
+        row("map: hidden source, full box", "box=4 pending=80 all", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: 3 3 | pending=0");
+        row("map: beyond the box selects OFF", "box=2 pending=80 all off=1", oneCrosspoint(1, 1), "1: 0 1/0 1,0,0 | box: 1 3 | pending=0");
+        row("map: beyond the box without OFF", "box=2 pending=80 all off=5", oneCrosspoint(1, 1),
+            "1: 0 1/0 1,0,0 | box: -1 3 | pending=0 | logged");
+        row("map: fed by destinations", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 10, 0, 0}}),
+            "1: 0 2/2 0,0,0 / 4,0,0 0,0,0 | box: -1 0 STUDIO B  (ch 5) | pending=0");
+        row("map: a source among the feeders", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 4, 0, 0, 3, 0}}),
+            "1: 0 2/1 3,0,0 / 4,0,0 | box: 2 2 | pending=0");
+        row("map: feeder beyond the positions", "box=4 pending=80", crosspointMap(0x44, 1, {{0, 10, 300, 0}}),
+            "1: 0 1/1 0,0,0 / 300,0,0 | box: -1 0 | pending=0 | logged");
+        row("later sources", "box=4 pending=100 populated current=2", sameNames(10, 4),
+            "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: 2 2 | pending=0");
+        row("first sources", "box=4 pending=100 current=2", sameNames(10, 4),
+            "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: -1 0 | pending=0");
+        const QByteArray inhibits = framed(hex("F8 00 0100 0000 0100 0140"));
+        row("last inhibit map", "box=4 pending=1000 populated current=2", inhibits, "0:0 / 5x1 | box: 0 0 | pending=0");
+        row("first inhibit map", "box=4 pending=1000 current=2", inhibits, "0:0 / 5x1 | box: -1 0 | pending=0");
+        row("last inhibit map, index outside the box", "box=0 pending=1000 populated current=2", inhibits,
+            "0:0 / 5x1 | box: -1 0 | pending=0 | logged");
 
-        if (isTake)
-            ProcessTake(t.panel, take(source, destination));
-        else
-            ProcessCrosspointMap(t.panel, oneCrosspoint(destination, source));
-        QCOMPARE(t.s.OutputStatus[destination].Sources[0], source);
-        QTEST(t.view.sourceIndex, "selected");
-        QTEST(t.s.SourceListIndex, "listIndex");
-        QTEST(t.logged(isTake ? QStringLiteral("Error Processing Take") : QStringLiteral("Error Processing Crosspoint Map")), "logged");
-        QVERIFY(!t.s.Updating);
-    }
+        // Inhibit map runs: length in 7 bits and 6, then the flag; they cover the sources in order.
+        row("0x05 0x40: five inhibited", "", framed(hex("F8 00 0100 0000 0100 0540")), "0:0 1:0 2:0 3:0 4:0 / 257x1 | pending=4380");
+        row("0x00 0x01: 128 allowed", "", framed(hex("F8 00 0100 0000 0200 0001 0140")), "128:0 / 257x1 | pending=4380");
+        row("from destination 2", "", framed(hex("F8 00 0300 0200 0100 0140 0200 0100 0140 0000")), "0:2 1:3 / 257x5 | pending=4380");
+        row("runs cut at the last source", "inputs=3", framed(hex("F8 00 0100 0000 0200 7F7F 7F7F")), "0:0 1:0 2:0 / 4x1 | pending=4380");
+        row("destinations beyond the router", "", framed(hex("F8 00 0100 2C02 0100 0140")), "none / 257x257 | pending=4380");
+        row("inhibits one byte long", "", framed(hex("F8 00 0100 0000 0100 0140 00")), "none / 257x1 | pending=5380");
+        row("inhibit record cut short", "", framed(hex("F8 00 0100 0000 0200 0140 01")), "none / 257x1 | pending=5380");
+        row("run count beyond the message", "", framed(hex("F8 00 0100 0000 7F7F 0540")), "none / 257x1 | pending=5380");
+        row("inhibit count beyond the records", "", framed(hex("F8 00 7F7F 7F7F 0100 0540")), "none / 257x257 | pending=5380");
+        row("inhibits, wrong checksum", "", badChecksum(framed(hex("F8 00 0100 0000 0100 0140"))), "2:2 / 256x256 | pending=5380");
 
-    // A destination fed only by other destinations shows the first of them instead of a source.
-    void crosspointMapShowsFeedingDestination_data()
-    {
-        QTest::addColumn<Ints>("record");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<bool>("logged");
-
-        QTest::newRow("all entries destinations") << Ints{0, 10, 4, 0, 10, 0, 0} << "STUDIO B  (ch 5)" << -1 << false;
-        QTest::newRow("a source among them") << Ints{0, 10, 4, 0, 0, 3, 0} << "" << 2 << false;
-        QTest::newRow("feeder beyond the positions") << Ints{0, 10, 300, 0} << "" << -1 << true;
+        // Salvo events: records of key 5 with two events of 13 bytes, then key 300 at byte 36. Events
+        // are skipped unread, so the last record's may run past the end; a key is never read from
+        // the checksum and the end byte: the salvos are asked for again.
+        const QByteArray first = hex("EB 00 0200 0000 0500 0200") + QByteArray(26, '\0');
+        const QByteArray salvos = framed(first + hex("2C02 0000"));
+        row("no salvos: 8 bytes", "", hex("EB 00 00 00 00 00 00 FF"), "0 9 | No Salvos | pending=1380");
+        row("two salvos", "", salvos, "2 5 300 | Night | pending=1380");
+        row("bytes after the records", "", withExtra(salvos, 3), "2 5 300 | Night | pending=1380");
+        row("event count cut short", "", withoutLast(salvos, 1), "2 5 300 | Night | pending=1380");
+        row("last events past the end", "", framed(first + hex("2C02 0100")), "2 5 300 | Night | pending=1380");
+        row("record past the end", "", framed(first), "2 5 0 | Night | pending=5380");
+        row("key cut short", "", withoutLast(salvos, 3), "2 5 0 | Night | pending=5380");
+        row("salvo count beyond the records", "", framed(hex("EB 00 7F7F 0000 0500 0000")), "16383 5 0 0 | Night | pending=5380");
+        row("salvo events, wrong checksum", "", badChecksum(salvos), "1 9 | Night | pending=5380");
     }
-    void crosspointMapShowsFeedingDestination()
+    void tables()
     {
-        QFETCH(Ints, record);
-        Rig t;
-        t.sourceBox(strs({"A", "B", "C", "D"}), {2, 0, 3, 1}, 4);
-        t.s.OutputControlled = 1;
-        t.s.PendingTables = Tables::CrosspointMap;
-        t.s.OutputAlphaList[0] = QStringLiteral("STUDIO B");
-        t.s.OutputPosition.assign(256, 1);
-        t.s.OutputPosition[4] = 0;
-        ProcessCrosspointMap(t.panel, crosspointMessage(0x44, 1, {record}, 2));
-        QTEST(t.view.sourceText, "text");
-        QTEST(t.view.sourceIndex, "selected");
-        QTEST(t.logged(QStringLiteral("Error Processing Crosspoint Map")), "logged");
-        QVERIFY(!t.s.Updating);
-    }
-
-    void takeRejected_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<int>("destination");
-        QTest::addColumn<int>("source");  // Sources[0] afterwards
-        QTest::addColumn<bool>("logged");
-
-        QTest::newRow("14-bit numbers") << bytes({0xFE, 0x00, 0x08, 0x48, 0x01, 0x05, 0x00, 0x56, 0xFF}) << 5 << 200 << false;
-        QTest::newRow("wrong checksum") << badChecksum(take(3, 5)) << 5 << 77 << false;
-        QTest::newRow("ten bytes") << withExtra(take(3, 5), 1) << 5 << 77 << false;
-        QTest::newRow("eight bytes") << withoutLast(take(3, 5), 1) << 5 << 77 << false;
-        QTest::newRow("destination beyond the records") << take(3, 300) << 5 << 77 << true;
-    }
-    void takeRejected()
-    {
+        QFETCH(QString, setUp);
         QFETCH(QByteArray, message);
-        QFETCH(int, destination);
         Rig t;
-        t.s.OutputStatus[destination].Sources[0] = 77;
-        ProcessTake(t.panel, message);
-        QTEST(t.s.OutputStatus[destination].Sources[0], "source");
-        QTEST(t.logged(QStringLiteral("Error Processing Take")), "logged");
-    }
-
-    void inhibitMap_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<Points>("inhibited");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("columns");
-        QTest::addColumn<bool>("stored");
-
-        Points first256;
-        for (int s = 0; s < 256; ++s)
-            first256 << QPoint(s, 0);
-        QTest::newRow("0x05 0x40: five inhibited") << framed(bytes({0xF8, 0, 1, 0, 0, 0, 1, 0, 0x05, 0x40}))
-                                                   << Points{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}} << 257 << 1 << true;
-        QTest::newRow("0x00 0x01: 128 allowed") << framed(bytes({0xF8, 0, 1, 0, 0, 0, 2, 0, 0x00, 0x01, 0x01, 0x40}))
-                                                << Points{{128, 0}} << 257 << 1 << true;
-        QTest::newRow("3 allowed, 2 inhibited") << inhibitMessage(0, {{3, 0, 2, 1}}) << Points{{3, 0}, {4, 0}} << 257 << 1 << true;
-        QTest::newRow("from destination 2") << inhibitMessage(2, {{1, 1}, {1, 0, 1, 1}, {}}) << Points{{0, 2}, {1, 3}} << 257 << 5 << true;
-        QTest::newRow("runs cut at the last source") << inhibitMessage(0, {{8191, 1, 8191, 1}}) << first256 << 257 << 1 << true;
-        QTest::newRow("destinations beyond the router") << inhibitMessage(300, {{1, 1}}) << Points{} << 257 << 257 << true;
-        QTest::newRow("one byte long") << withExtra(inhibitMessage(0, {{1, 1}}), 1) << Points{} << 257 << 1 << false;
-        QTest::newRow("record cut short") << withoutLast(inhibitMessage(0, {{1, 1, 1, 0}}), 1) << Points{} << 257 << 1 << false;
-        QTest::newRow("run count beyond the message") << framed(bytes({0xF8, 0, 1, 0, 0, 0, 0x7F, 0x7F, 0x05, 0x40}))
-                                                      << Points{} << 257 << 1 << false;
-        QTest::newRow("count beyond the records") << framed(bytes({0xF8, 0, 0x7F, 0x7F, 0x7F, 0x7F, 1, 0, 0x05, 0x40}))
-                                                  << Points{} << 257 << 257 << false;
-        QTest::newRow("wrong checksum") << badChecksum(inhibitMessage(0, {{1, 1}})) << Points{{2, 2}} << 256 << 256 << false;
-    }
-    void inhibitMap()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(bool, stored);
-        Rig t;
-        t.s.setInhibit(2, 2, true);
-        t.s.ComboAlphaList.assign(2, QStringLiteral("A"));
-        ProcessInhibitMap(t.panel, message);
-        QTEST(t.inhibited(), "inhibited");
-        QTEST(t.s.InhibitSources, "rows");
-        QTEST(t.s.InhibitDestinations, "columns");
-        QCOMPARE(t.s.PendingTables, stored ? Tables::All & ~Tables::InhibitMap : Tables::All);
-        QCOMPARE(t.s.ComboAlphaList.size(), stored ? 256u : 2u);
-        if (stored)
-            QCOMPARE(t.s.ComboAlphaList[1], QStringLiteral("A"));
-        QVERIFY(t.logLines().isEmpty());
+        t.setUp(setUp);
+        t.s.RxBuffer = message;
+        ProcessCommand(t.panel);
+        QTEST(t.after(message), "after");
         QVERIFY(!t.s.Updating);
-    }
-
-    // The last inhibit map of a later load selects the current entry, then rebuilds the box.
-    void inhibitMapWhenPopulated_data()
-    {
-        QTest::addColumn<bool>("populated");
-        QTest::addColumn<int>("listIndex");
-        QTest::addColumn<bool>("logged");
-        QTest::newRow("populated") << true << 1 << false;
-        QTest::newRow("first load") << false << 1 << false;
-        QTest::newRow("index outside the box") << true << 5 << true;
-    }
-    void inhibitMapWhenPopulated()
-    {
-        QFETCH(bool, populated);
-        QFETCH(int, listIndex);
-        Rig t;
-        t.sourceBox(strs({"A", "B", "C"}), {0, 1, 2}, 3);
-        t.s.PanelPopulated = populated;
-        t.s.PendingTables = Tables::InhibitMap;
-        t.s.SourceListIndex = listIndex;
-        ProcessInhibitMap(t.panel, inhibitMessage(0, {{1, 1}}));
-        QCOMPARE(t.view.sourceIndex, populated && listIndex < 3 ? t.s.SourceListIndex : -1);
-        QTEST(t.logged(QStringLiteral("Error Processing Inhibit Map")), "logged");
-        QVERIFY(!t.s.Updating);
-    }
-
-    void salvoEvents_data()
-    {
-        QTest::addColumn<QByteArray>("message");
-        QTest::addColumn<int>("numSalvos");
-        QTest::addColumn<Ints>("keys");
-        QTest::addColumn<bool>("cleared");
-
-        const QByteArray two = salvoEventsMessage(2, {{5, 2}, {300, 0}});
-        QCOMPARE(Int14At(two, 36), 300);  // the second record starts at 6 + 4 + 2 x 13
-        QTest::newRow("none: 8 bytes") << bytes({0xEB, 0, 0, 0, 0, 0, 0, 0xFF}) << 0 << Ints{9} << true;
-        QTest::newRow("two, second at 36") << two << 2 << Ints{5, 300} << true;
-        QTest::newRow("bytes after the records") << withExtra(two, 3) << 2 << Ints{5, 300} << true;
-        // Events are skipped unread: the last record's may run past the end of the message.
-        QTest::newRow("event count cut short") << withoutLast(two, 1) << 2 << Ints{5, 300} << true;
-        QTest::newRow("last events past the end")
-            << withoutLast(salvoEventsMessage(2, {{5, 2}, {300, 1}}), 13) << 2 << Ints{5, 300} << true;
-        // A key is never read from the checksum and the end byte: the salvos are asked for again.
-        QTest::newRow("record past the end") << salvoEventsMessage(2, {{5, 2}}) << 2 << Ints{5, 0} << false;
-        QTest::newRow("key cut short") << withoutLast(two, 3) << 2 << Ints{5, 0} << false;
-        QTest::newRow("count beyond the records") << salvoEventsMessage(16383, {{5, 0}}) << 16383 << Ints{5, 0} << false;
-        QTest::newRow("wrong checksum") << badChecksum(two) << 1 << Ints{9} << false;
-    }
-    void salvoEvents()
-    {
-        QFETCH(QByteArray, message);
-        QFETCH(int, numSalvos);
-        QFETCH(Ints, keys);
-        Rig t;
-        t.s.NumSalvos = 1;
-        t.s.SalvoKeys = {9};
-        t.s.SalvoAlphaList = {QStringLiteral("Night")};
-        ReceiveSalvoEvents(t.panel, message);
-        QCOMPARE(t.s.NumSalvos, numSalvos);
-        QCOMPARE(Ints(t.s.SalvoKeys.begin(), t.s.SalvoKeys.begin() + std::min<qsizetype>(keys.size(), t.s.SalvoKeys.size())), keys);
-        QCOMPARE(t.s.SalvoAlphaList.front(), numSalvos == 0 ? QStringLiteral("No Salvos") : QStringLiteral("Night"));
-        QTEST(!(t.s.PendingTables & Tables::Salvos), "cleared");
-        QVERIFY(t.logLines().isEmpty());
     }
 };
 

@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         // present: settings files there before (B beside the program, S system, U per-user); expected:
         // AppDir below the root (empty: an error); settings: whose settings file AppDir then holds.
-        Columns<QString, QString, QString, QString, QString, QString>({"program", "settingsDir", "profile", "present", "expected", "settings"});
+        Columns<QString, QString, QString, QString, QString, QString>("program", "settingsDir", "profile", "present", "expected", "settings");
         const QString user = QStringLiteral("home/.config/ZEB/tova-vantrel");
         const QString profile = user + QStringLiteral("/profiles/studio 2");
         QTest::newRow("portable: beside the program") << "portable" << "" << "" << "BS" << "portable" << "B";

@@ -12,7 +12,7 @@ private Q_SLOTS:
     // then loaded back into a list "keep": the file's bytes and the list (empty: refused).
     void saveAndLoad_data()
     {
-        Columns<QByteArray, QString, QByteArray, QString>({"before", "saved", "after", "loaded"});  // saved: none when empty
+        Columns<QByteArray, QString, QByteArray, QString>("before", "saved", "after", "loaded");  // saved: none when empty
         QTest::newRow("no file keeps the list") << QByteArray() << "" << QByteArray() << "keep";
         QTest::newRow("three sources") << QByteArray() << "101" << QByteArray("\x01\x00\x03\x00" "101", 7) << "101";
         QTest::newRow("shorter list keeps the tail") << QByteArray("\x01\x00\x03\x00" "011", 7) << "1" << QByteArray("\x01\x00\x01\x00" "111", 7) << "1";

@@ -37,7 +37,7 @@ private Q_SLOTS:
     // A log at its size limit is moved aside (or, not archived, dropped) before the next line.
     void rotation_data()
     {
-        Columns<int, QString, int, bool>({"maxKB", "setup", "size", "rotated"});  // setup: "unarchived", "disabled", "older copy" of the same minute
+        Columns<int, QString, int, bool>("maxKB", "setup", "size", "rotated");  // setup: "unarchived", "disabled", "older copy" of the same minute
         QTest::newRow("at the limit, archived") << 1000 << "" << 1024000 << true;
         QTest::newRow("at the limit, not archived") << 1000 << "unarchived" << 1024000 << true;
         QTest::newRow("one byte below the limit") << 1000 << "" << 1023999 << false;

@@ -66,7 +66,7 @@ private Q_SLOTS:
     // field 11) their start-up values, and the window order is not applied.
     void read_data()
     {
-        Columns<QByteArray, int, QString>({"edit", "field", "expected"});
+        Columns<QByteArray, int, QString>("edit", "field", "expected");
         QTest::newRow("complete file, TCP/IP") << QByteArray() << -1 << "4|1|1|1101|-1|/srv/zeb|250|20|80|1250|10.1.2.3|2|30|abc|op|abc|2000|-1";
         QTest::newRow("empty texts, File mode") << QByteArray("[CONFIG]\r\n[FILE]\r\n[TCP/IP]\r\nIP Port=1250\r\n[SECURITY]\r\n") << -1
                                                 << u"0|0|0|"_s + QString(256, u'1') + u"|-2||1|1|1000|1250||1|1||||1|-2"_s;
@@ -111,7 +111,7 @@ private Q_SLOTS:
     // it stands, the other numbers rounded); unknown keys, sections and comments stay in place.
     void rewrite_data()
     {
-        Columns<QByteArray, QByteArray, QByteArray>({"edit", "key", "written"});
+        Columns<QByteArray, QByteArray, QByteArray>("edit", "key", "written");
         QTest::newRow("Output with a name") << QByteArray("CONFIG|Output|5 (studio)") << QByteArray("CONFIG|Output") << QByteArray("5 (studio)");
         QTest::newRow("Output 4.0") << QByteArray("CONFIG|Output|4.0") << QByteArray("CONFIG|Output") << QByteArray("4.0");
         QTest::newRow("Output 3.6 controls 4") << QByteArray("CONFIG|Output|3.6") << QByteArray("CONFIG|Output") << QByteArray("4");
@@ -175,7 +175,7 @@ private Q_SLOTS:
     // The temporary files a killed write left beside the targets go, and only those.
     void symbolicLinksStayLinks_data()
     {
-        Columns<QString, bool>({"linkText", "targetExists"});  // "@": the test directory; "hop": a link to a link
+        Columns<QString, bool>("linkText", "targetExists");  // "@": the test directory; "hop": a link to a link
         QTest::newRow("relative, other directory") << "store/real" << true;
         QTest::newRow("\"..\" after a directory link") << "deep/../real" << true;  // "deep": a link to store/deep
         QTest::newRow("absolute") << "@/store/real" << true;
@@ -219,7 +219,7 @@ private Q_SLOTS:
     // hands the file to another owner first) owner and group.
     void modeAndOwner_data()
     {
-        Columns<int, int, int>({"mask", "existingMode", "expectedMode"});  // existingMode 0: no file yet
+        Columns<int, int, int>("mask", "existingMode", "expectedMode");  // existingMode 0: no file yet
         QTest::newRow("new, umask 000") << 0 << 0 << 0600;
         QTest::newRow("new, umask 022") << 022 << 0 << 0600;
         QTest::newRow("rewrite keeps 0640") << 022 << 0640 << 0640;

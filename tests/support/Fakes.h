@@ -242,12 +242,12 @@ struct BasicTestPanel {
 using TestPanel = BasicTestPanel<RecordingLink>;
 
 // A data table's columns in one statement, and the current row's values of them:
-//   Columns<int, QString>({"type", "names"});   auto [type, names] = Fetch<int, QString>("type", "names");
-template <class... T>
-void Columns(const std::array<const char*, sizeof...(T)>& names)
+//   Columns<int, QString>("type", "names");   auto [type, names] = Fetch<int, QString>("type", "names");
+template <class... T, class... Names>
+void Columns(Names... names)
 {
-    std::size_t i = 0;
-    (QTest::addColumn<T>(names[i++]), ...);
+    static_assert(sizeof...(T) == sizeof...(Names));
+    (QTest::addColumn<T>(names), ...);
 }
 template <class... T, class... Names>
 std::tuple<T...> Fetch(Names... names)
