@@ -29,8 +29,6 @@ public:
     std::map<MenuCommand, bool> menuEnabled;
     std::map<MenuCommand, QString> menuCaption;
     int closeAllCount = 0;
-    // Called whenever a message or dialog would be shown, to observe the view at that moment.
-    std::function<void()> onEvent;
 
     void setWindowOrder(int order) override;
     void clearSourceBox() override { sourceItems.clear(); sourceIndex = -1; sourceText.clear(); }
@@ -74,15 +72,13 @@ public:
     bool hold = false;
     // Windows held open, oldest first.
     int openCount() const { return static_cast<int>(m_held.size()); }
-    QString openTitle(int i) const { return m_held.at(static_cast<std::size_t>(i)).what; }
     // Answers the oldest window held open (as the script says); false when none is.
     bool answerOldest();
 
     void closeDialog(Dialog dialog) override { closed.push_back(dialog); }
     std::vector<Dialog> closed;
     bool helpViewerAvailable = true;  // what openHelp answers
-    int helpOpened = 0;               // openHelp calls
-    bool openHelp() override { ++helpOpened; return helpViewerAvailable; }
+    bool openHelp() override { return helpViewerAvailable; }
     QString helpPage() const override { return QStringLiteral("/opt/tova/help/index.html"); }
 
     QStringList titles() const;
@@ -136,7 +132,6 @@ public:
     int connects = 0;
     int disconnects = 0;
     int reads = 0;
-    int pollCycles = 0;
     bool filesReadable = true;
     void ConnectSocket() override { ++connects; }
     void DisconnectSocket() override { ++disconnects; }
@@ -145,7 +140,7 @@ public:
     std::vector<std::pair<int, int>> takes;  // (destination, source), in order
     std::vector<int> salvos;
     void ReadNetworkFiles(std::function<void(bool)> then) override { ++reads; then(filesReadable); }
-    void PollCycle() override { ++pollCycles; }
+    void PollCycle() override {}
     int pollInterval = 100;  // tmrFileCheck
     bool pollEnabled = true;
     void setPollInterval(int ms) override { pollInterval = ms; }
@@ -157,7 +152,6 @@ class RecordingLink final : public Link {
 public:
     bool connected = false;
     bool refuseConnect = false;  // connectToHost fails at once
-    bool refuseWrite = false;    // write fails
     int connectCalls = 0;
     int closeCalls = 0;
     QString address;
@@ -175,8 +169,6 @@ public:
     bool isConnected() const override { return connected; }
     bool write(const QByteArray& bytes) override
     {
-        if (refuseWrite)
-            return false;
         sent << bytes;
         return true;
     }
