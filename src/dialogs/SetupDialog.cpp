@@ -112,7 +112,45 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     setWindowTitle(QStringLiteral("ZEB Tova Vantrel Setup"));
     setModal(true);
 
-    // Mode.
+    QGroupBox* FrmSelect = createModeSelect();
+    createFileMode();
+    createIpMode();
+    QGroupBox* frmSetupHelp = createOptionsAndButtons();
+
+    // The two mode panels share one place; only the selected mode's is visible.
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);  // frIPMode's top at 120 twips
+    layout->addWidget(m_frFileMode, 0, 0, 4, 1);
+    layout->addWidget(m_frIPMode, 0, 0, 4, 1);
+    layout->addWidget(FrmSelect, 0, 1);
+    layout->addWidget(frmSetupHelp, 1, 1);
+    layout->addWidget(Label(QStringLiteral("Destination Under Control"), "lblDestinationSelect", this), 4, 0);
+    layout->addWidget(m_cmboOutputSelect, 5, 0);
+    layout->addWidget(m_chkStayOnTop, 6, 0);
+    layout->addWidget(m_ChkHideInhibits, 7, 0);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_cmdVerifyServer);
+    buttons->addWidget(m_cmdOk);
+    buttons->addWidget(m_cmdCancel);
+    layout->addLayout(buttons, 2, 1, 6, 1, Qt::AlignBottom);
+
+    // Key filters and field help.
+    for (QLineEdit* box : {m_txtIP, m_txtIpPort, m_txtPassword, m_txtPollRate, m_txtIPTimeOut, m_txtRefresh, m_txtTimeout})
+        box->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (!SetupHelp_ForControl(w->objectName(), false).isNull()) {
+            w->setMouseTracking(true);
+            w->installEventFilter(this);
+        }
+    }
+
+    fillDrives();
+    connectControls();
+    render();
+}
+
+QGroupBox* SetupDialog::createModeSelect()
+{
     auto* FrmSelect = Named(new QGroupBox(this), "FrmSelect");
     m_optFile = Named(new QRadioButton(QStringLiteral("File Mode"), FrmSelect), "optFile");
     m_optFile->setToolTip(QStringLiteral("Select for TRB-6 Vantrel in File Mode"));
@@ -121,8 +159,12 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     auto* selectLayout = new QVBoxLayout(FrmSelect);
     selectLayout->addWidget(m_optFile);
     selectLayout->addWidget(m_optTCPIP);
+    return FrmSelect;
+}
 
-    // File mode.
+// The server drive and directory, refresh rate and time-out.
+void SetupDialog::createFileMode()
+{
     m_frFileMode = Named(new QGroupBox(QStringLiteral("File Information"), this), "frFileMode");
     m_frDirSelect = Named(new QGroupBox(m_frFileMode), "frDirSelect");
     auto* lbDriveName = Label(QStringLiteral("Server Drive:"), "lbDriveName", m_frDirSelect);
@@ -159,8 +201,11 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     fileLayout->addWidget(m_txtRefresh, 1, 1);
     fileLayout->addWidget(Label(QStringLiteral("Time Out"), "lblTimeout", m_frFileMode), 2, 0);
     fileLayout->addWidget(m_txtTimeout, 2, 1);
+}
 
-    // TCP/IP mode.
+// The server's address, port and password, poll rate and time-out.
+void SetupDialog::createIpMode()
+{
     m_frIPMode = Named(new QGroupBox(QStringLiteral("TCP/IP Information"), this), "frIPMode");
     m_txtIP = TextBox(QStringLiteral("000.000.000.000"), "txtIP", m_frIPMode);
     m_txtIP->setToolTip(QStringLiteral("TCP/IP Address Of ZEB Server Computer"));
@@ -183,11 +228,13 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     ipLayout->addWidget(Label(QStringLiteral("Time Out"), "lblIPTimeOut", m_frIPMode), 4, 0);
     ipLayout->addWidget(m_txtIPTimeOut, 4, 1);
     ipLayout->setRowStretch(5, 1);
+}
 
-    // Destination, options, help and buttons.
-    auto* lblDestinationSelect = Label(QStringLiteral("Destination Under Control"), "lblDestinationSelect", this);
+// The destination, the window options, the help panel (returned) and the buttons.
+QGroupBox* SetupDialog::createOptionsAndButtons()
+{
     m_cmboOutputSelect = Named(new QComboBox(this), "cmboOutputSelect");
-    m_cmboOutputSelect->setModel(destinations.model());
+    m_cmboOutputSelect->setModel(m_destinations.model());
     m_cmboOutputSelect->setMinimumWidth(ChannelBoxWidth(*m_cmboOutputSelect));
     m_chkStayOnTop = Named(new QCheckBox(QStringLiteral("Keep Control Panel On Top"), this), "chkStayOnTop");
     m_ChkHideInhibits = Named(new QCheckBox(QStringLiteral("Hide &Inhibits/Use Dsiplay List"), this), "ChkHideInhibits");
@@ -207,36 +254,11 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     m_cmdCancel->setToolTip(QStringLiteral("Abort any changes and exit"));
     for (QPushButton* button : {m_cmdVerifyServer, m_cmdOk, m_cmdCancel})
         button->setAutoDefault(false);
+    return frmSetupHelp;
+}
 
-    // The two mode panels share one place; only the selected mode's is visible.
-    auto* layout = new QGridLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);  // frIPMode's top at 120 twips
-    layout->addWidget(m_frFileMode, 0, 0, 4, 1);
-    layout->addWidget(m_frIPMode, 0, 0, 4, 1);
-    layout->addWidget(FrmSelect, 0, 1);
-    layout->addWidget(frmSetupHelp, 1, 1);
-    layout->addWidget(lblDestinationSelect, 4, 0);
-    layout->addWidget(m_cmboOutputSelect, 5, 0);
-    layout->addWidget(m_chkStayOnTop, 6, 0);
-    layout->addWidget(m_ChkHideInhibits, 7, 0);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(m_cmdVerifyServer);
-    buttons->addWidget(m_cmdOk);
-    buttons->addWidget(m_cmdCancel);
-    layout->addLayout(buttons, 2, 1, 6, 1, Qt::AlignBottom);
-
-    // Key filters and field help.
-    for (QLineEdit* box : {m_txtIP, m_txtIpPort, m_txtPassword, m_txtPollRate, m_txtIPTimeOut, m_txtRefresh, m_txtTimeout})
-        box->installEventFilter(this);
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (!SetupHelp_ForControl(w->objectName(), false).isNull()) {
-            w->setMouseTracking(true);
-            w->installEventFilter(this);
-        }
-    }
-
-    fillDrives();
-
+void SetupDialog::connectControls()
+{
     connect(m_optFile, &QRadioButton::clicked, this, [this] {
         collectTexts();
         Setup_optFileClick(m_form);
@@ -260,8 +282,6 @@ SetupDialog::SetupDialog(Panel& panel, OutputSelect& destinations, QWidget* pare
     connect(m_cmdVerifyServer, &QPushButton::clicked, this, &SetupDialog::verify);
     connect(m_cmdOk, &QPushButton::clicked, this, &SetupDialog::ok);
     connect(m_cmdCancel, &QPushButton::clicked, this, &SetupDialog::reject);
-
-    render();
 }
 
 void SetupDialog::showEvent(QShowEvent* event)

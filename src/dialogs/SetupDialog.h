@@ -34,6 +34,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QGroupBox* createModeSelect();
+    void createFileMode();
+    void createIpMode();
+    QGroupBox* createOptionsAndButtons();
+    void connectControls();
     void render();
     void collectTexts();
     void ok();
