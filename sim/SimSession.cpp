@@ -167,8 +167,14 @@ void SimSession::handlePassword(const QByteArray& message)
         ++m_messagesDropped;
         return;
     }
-    // Positions 3 to length - 3 hold the password's characters.
+    // Positions 3 to length - 3 hold the password's characters, one or two bytes each; position 2
+    // says how many characters.
     const QByteArray given = message.mid(3, message.size() - 5);
+    const int characters = ByteAt(message, 2);
+    if (given.size() < characters || given.size() > 2 * characters) {
+        ++m_messagesDropped;
+        return;
+    }
     m_passwordAsked = false;  // answered: a wrong password is asked for again at the next poll
     if (!m_loggedIn && given == m_options.password) {
         m_loggedIn = true;

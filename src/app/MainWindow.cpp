@@ -313,11 +313,14 @@ void MainWindow::setMenuCaption(MenuCommand command, const QString& caption)
 
 void MainWindow::closeAllWindows()
 {
-    // Most recently opened first, the main window last.
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
-        if (*it != this && (*it)->isVisible())
-            (*it)->close();
+    // Modal windows from the top of the modal stack down (the most recently opened first, so a box
+    // closes before the dialog it came from), then any other window, the main window last.
+    while (QWidget* modal = QApplication::activeModalWidget())
+        if (!modal->close())
+            break;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
     if (!m_closing)
         close();
 }

@@ -67,7 +67,8 @@ void ReadNetworkFiles(Panel& panel, std::function<void(bool read)> then)
     RunOffThread<NetworkFilesLoad>(
         panel.worker, [path] { return LoadNetworkFiles(path); },
         [&panel, then = std::move(then)](std::optional<NetworkFilesLoad> load) {
-            const NetworkFilesLoad::Step failed = Apply(panel.s, *load);
+            // No result (the worker ended first) counts as a read that failed at its first file.
+            const NetworkFilesLoad::Step failed = load ? Apply(panel.s, *load) : NetworkFilesLoad::Names;
             if (failed != NetworkFilesLoad::None) {
                 panel.prompts.message(FailureText(failed), QStringLiteral("Error Reading File"), MsgIcon::Critical,
                                       MsgButtons::Ok, [then](MsgResult) { then(false); });

@@ -156,6 +156,10 @@ void FilePollTick(Panel& panel)
                                // The directory or the mode changed while the files were out.
                                if (st.TcpIpMode || st.ServerPath != request.path)
                                    return;
+                               if (!load) {  // no result: a tick without the files
+                                   Miss(panel);
+                                   return;
+                               }
                                ApplyTick(panel, std::move(*load));
                            });
 }

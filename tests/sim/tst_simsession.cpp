@@ -134,6 +134,8 @@ private Q_SLOTS:
         rig.session.feed(hex("F5 F5"));
         QCOMPARE(rig.out, hex("F1 F1") + PasswordRequestMessage() + hex("F1"));
         rig.out.clear();
+        rig.session.feed(MessageBuilder(Cmd::Password).byte(0).byte(3).bytes("open up").finish());  // says 3 characters
+        QCOMPARE(rig.out, QByteArray());
         rig.session.feed(password("open up"));
         QCOMPARE(rig.out, VersionMessage(1201));  // sent once open
         rig.out.clear();
