@@ -1,41 +1,52 @@
-// Arbitrary settings files: every key's conversion in ReadSettings and a rewrite by
-// WriteSettings that must keep every line it does not own (the parser alone: fuzz_ini).
+// Arbitrary settings documents through every key's conversion (ApplySettings) and the rewrite
+// (UpdateSettings), in memory: what the rewrite stores reads back as the same settings, and a
+// second rewrite changes nothing. (The parser alone: fuzz_ini; the file itself is the tests'.)
 
 #include "FuzzPanel.h"
 
+#include "storage/IniFile.h"
 #include "storage/Settings.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <cstdlib>
+#include <tuple>
+
+namespace {
+
+void Check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+// Every setting the file holds, as the state keeps it.
+auto Settings(const PanelState& s)
+{
+    return std::make_tuple(s.OutputControlled, s.TcpIpMode, s.HideInhibits, s.DisplayList, s.StayOnTop, s.ServerPath,
+                           s.RefreshRate, s.FileTimeOut, s.FileTimeOutTicks, s.IpPort, s.IpAddress, s.PollRate,
+                           s.IpTimeOut, s.IpPassword, s.AutoReconnect, s.UserName, s.UserPassword);
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A memory file system where there is one: writing files per input must not be the run's cost.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/tova-fuzz-XXXXXX")
-                                                                       : QDir::tempPath() + QStringLiteral("/tova-fuzz-XXXXXX"));
-    const QByteArray contents(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-
+    IniFile ini = IniFile::parse(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     FuzzPanel& f = FreshPanel();
-    f.s.AppDir = dir.path() + QLatin1Char('/');
     f.s.ErrorLogEnabled = false;
-    QFile::remove(f.s.AppDir + QStringLiteral("DisplayList.dat"));
-    QFile file(f.s.AppDir + SettingsFileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!ApplySettings(f.panel, ini))
         return 0;
-    file.write(contents);
-    file.close();
+    const auto read = Settings(f.s);
 
-    // Every 4th input (the first one too, so that one input run again takes both paths) is also
-    // written back: the write's files cost three times the read. A choice made from the input's
-    // bytes would be bred into every input by the fuzzer's coverage feedback.
-    static unsigned runs = 0;
-    const bool writeBack = runs++ % 4 == 0;
-    if (ReadSettings(f.panel) && writeBack) {
-        f.s.ServerPath = QStringLiteral("/srv");
-        WriteSettings(f.panel);
-    }
+    const SettingsUpdate first = UpdateSettings(f.s, ini);
+    Check(first.failure.number == 0);
+    const IniFile written = IniFile::parse(ini.toBytes());
+    FreshPanel();  // the same panel, put back, reads the rewritten document
+    f.s.ErrorLogEnabled = false;
+    Check(ApplySettings(f.panel, written));
+    Check(Settings(f.s) == read);
+
+    IniFile again = written;
+    const SettingsUpdate second = UpdateSettings(f.s, again);
+    Check(!second.changed && second.failure.number == 0);
     return 0;
 }

@@ -21,6 +21,7 @@ using namespace SettingsText;
 enum : int { NotANumber = 13, OutOfRange = 6, BadPassword = 5, FileMissing = 53 };
 
 const QString FileError = QStringLiteral("File Error");
+const QString ReadErrorText = QStringLiteral("Error reading ini File");
 
 QString settingsPath(const PanelState& s) { return s.AppDir + SettingsFileName; }
 
@@ -255,26 +256,74 @@ bool ReadSettings(Panel& panel)
         return false;
     }
 
-    const QString readError = QStringLiteral("Error reading ini File");
     IniFile ini;
     QString why;
     if (!IniFile::load(path, ini, &why)) {
-        LogError(s, panel.clock, readError, FileError, {static_cast<int>(QFileDevice::ReadError), why});
+        LogError(s, panel.clock, ReadErrorText, FileError, {static_cast<int>(QFileDevice::ReadError), why});
         return false;
     }
-    try {
-        readKeys(panel, ini);
-    } catch (const ReadError& e) {
-        LogError(s, panel.clock, readError, FileError, e.failure);
+    if (!ApplySettings(panel, ini))
         return false;
-    }
 
     Failure listFailure;
     if (!LoadDisplayList(s, &listFailure)) {
-        LogError(s, panel.clock, readError, FileError, listFailure);
+        LogError(s, panel.clock, ReadErrorText, FileError, listFailure);
         return false;
     }
     return true;
+}
+
+bool ApplySettings(Panel& panel, const IniFile& ini)
+{
+    try {
+        readKeys(panel, ini);
+    } catch (const ReadError& e) {
+        LogError(panel.s, panel.clock, ReadErrorText, FileError, e.failure);
+        return false;
+    }
+    return true;
+}
+
+SettingsUpdate UpdateSettings(const PanelState& s, IniFile& ini)
+{
+    const std::optional<QByteArray> ipPassword = encodePassword(s.IpPassword);
+    const std::optional<QByteArray> userPassword = encodePassword(s.UserPassword);
+    const Entry entries[] = {
+        {"CONFIG", "Output", QByteArray::number(s.OutputControlled + 1), Entry::OutputNumber, s.OutputControlled},
+        {"CONFIG", "TCP/IP Mode", yesNo(s.TcpIpMode), Entry::Text},
+        {"CONFIG", "Hide Inhibits", yesNo(s.HideInhibits), Entry::Text},
+        {"CONFIG", "Display List", latin1(s.DisplayList), Entry::Text},
+        {"CONFIG", "Stay On Top", yesNo(s.StayOnTop == TopMost), Entry::Text},
+        {"FILE", "Server path", latin1(s.ServerPath), Entry::Text},
+        {"FILE", "Refresh Rate", QByteArray::number(s.RefreshRate), Entry::Number, s.RefreshRate},
+        {"FILE", "Time Out", QByteArray::number(s.FileTimeOut), Entry::Number, s.FileTimeOut},
+        {"TCP/IP", "IP Port", QByteArray::number(s.IpPort), Entry::Number, s.IpPort},
+        {"TCP/IP", "IP Address", latin1(s.IpAddress), Entry::Text},
+        {"TCP/IP", "Poll Rate", QByteArray::number(s.PollRate), Entry::Number, s.PollRate},
+        {"TCP/IP", "Time Out", QByteArray::number(s.IpTimeOut), Entry::Number, s.IpTimeOut},
+        {"TCP/IP", "IP Password", ipPassword.value_or(QByteArray()), Entry::Text, 0, ipPassword.has_value()},
+        {"TCP/IP", "Auto Reconnect", yesNo(s.AutoReconnect), Entry::OptionalText},
+        {"SECURITY", "User Name", latin1(s.UserName), Entry::Text},
+        {"SECURITY", "Password", userPassword.value_or(QByteArray()), Entry::Text, 0, userPassword.has_value()},
+    };
+
+    // Keys up to a failing one are still written, as the panel has always done.
+    SettingsUpdate update;
+    for (const Entry& e : entries) {
+        if (!e.encodable) {
+            update.failure = {BadPassword, QStringLiteral("Password cannot be encoded for '%1'").arg(QLatin1String(e.key))};
+            break;
+        }
+        if (!needsWrite(e, ini.value(e.section, e.key)))
+            continue;
+        if (!ini.setValue(e.section, e.key, e.value)) {
+            update.failure = {BadPassword, QStringLiteral("Value of '%1' holds a line break").arg(QLatin1String(e.key))};
+            break;
+        }
+        update.changed = true;
+    }
+
+    return update;
 }
 
 bool WriteSettings(Panel& panel)
@@ -298,50 +347,13 @@ bool WriteSettings(Panel& panel)
         return false;
     }
 
-    const std::optional<QByteArray> ipPassword = encodePassword(s.IpPassword);
-    const std::optional<QByteArray> userPassword = encodePassword(s.UserPassword);
-    const Entry entries[] = {
-        {"CONFIG", "Output", QByteArray::number(s.OutputControlled + 1), Entry::OutputNumber, s.OutputControlled},
-        {"CONFIG", "TCP/IP Mode", yesNo(s.TcpIpMode), Entry::Text},
-        {"CONFIG", "Hide Inhibits", yesNo(s.HideInhibits), Entry::Text},
-        {"CONFIG", "Display List", latin1(s.DisplayList), Entry::Text},
-        {"CONFIG", "Stay On Top", yesNo(s.StayOnTop == TopMost), Entry::Text},
-        {"FILE", "Server path", latin1(s.ServerPath), Entry::Text},
-        {"FILE", "Refresh Rate", QByteArray::number(s.RefreshRate), Entry::Number, s.RefreshRate},
-        {"FILE", "Time Out", QByteArray::number(s.FileTimeOut), Entry::Number, s.FileTimeOut},
-        {"TCP/IP", "IP Port", QByteArray::number(s.IpPort), Entry::Number, s.IpPort},
-        {"TCP/IP", "IP Address", latin1(s.IpAddress), Entry::Text},
-        {"TCP/IP", "Poll Rate", QByteArray::number(s.PollRate), Entry::Number, s.PollRate},
-        {"TCP/IP", "Time Out", QByteArray::number(s.IpTimeOut), Entry::Number, s.IpTimeOut},
-        {"TCP/IP", "IP Password", ipPassword.value_or(QByteArray()), Entry::Text, 0, ipPassword.has_value()},
-        {"TCP/IP", "Auto Reconnect", yesNo(s.AutoReconnect), Entry::OptionalText},
-        {"SECURITY", "User Name", latin1(s.UserName), Entry::Text},
-        {"SECURITY", "Password", userPassword.value_or(QByteArray()), Entry::Text, 0, userPassword.has_value()},
-    };
-
-    // Keys up to a failing one are still written, as the panel has always done.
-    bool changed = false;
-    Failure failure;
-    for (const Entry& e : entries) {
-        if (!e.encodable) {
-            failure = {BadPassword, QStringLiteral("Password cannot be encoded for '%1'").arg(QLatin1String(e.key))};
-            break;
-        }
-        if (!needsWrite(e, ini.value(e.section, e.key)))
-            continue;
-        if (!ini.setValue(e.section, e.key, e.value)) {
-            failure = {BadPassword, QStringLiteral("Value of '%1' holds a line break").arg(QLatin1String(e.key))};
-            break;
-        }
-        changed = true;
-    }
-
-    if (changed && !ini.save(path, &why)) {
+    const SettingsUpdate update = UpdateSettings(s, ini);
+    if (update.changed && !ini.save(path, &why)) {
         LogError(s, panel.clock, writeError, FileError, {static_cast<int>(QFileDevice::WriteError), why});
         return false;
     }
-    if (failure.number != 0) {
-        LogError(s, panel.clock, writeError, FileError, failure);
+    if (update.failure.number != 0) {
+        LogError(s, panel.clock, writeError, FileError, update.failure);
         return false;
     }
 
@@ -350,7 +362,7 @@ bool WriteSettings(Panel& panel)
     // Write "Output" once more; the second reading is not checked.
     ini = IniFile();
     if (IniFile::load(path, ini)) {
-        ini.setValue("CONFIG", "Output", entries[0].value);
+        ini.setValue("CONFIG", "Output", QByteArray::number(s.OutputControlled + 1));
         ini.save(path);
     }
     return true;

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "state/Failure.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
 
+class IniFile;
 struct Panel;
+struct PanelState;
 
 inline const QString SettingsFileName = QStringLiteral("zebntpnl.ini");
 
@@ -13,6 +17,18 @@ inline const QString SettingsFileName = QStringLiteral("zebntpnl.ini");
 // and the window order, and loads the display list file. False (and logged) when the file is
 // missing or a key cannot be read; settings read before the failure keep their new values.
 bool ReadSettings(Panel& panel);
+
+// The settings of a parsed settings file into the state, as ReadSettings stores them (without
+// the file and the display list). False (and logged) when a key cannot be read.
+bool ApplySettings(Panel& panel, const IniFile& ini);
+
+// Sets every key of the document whose stored text differs from the state's setting, up to a
+// key that cannot be stored (the failure).
+struct SettingsUpdate {
+    bool changed = false;
+    Failure failure;
+};
+SettingsUpdate UpdateSettings(const PanelState& s, IniFile& ini);
 
 // Saves the display list file, then writes every setting whose stored text differs, and checks
 // that "Output" reads back as written. False when there is nothing to configure (File mode
