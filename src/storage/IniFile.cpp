@@ -7,7 +7,7 @@
 
 namespace {
 
-bool sameName(const QByteArray& a, const QByteArray& b)
+bool sameName(QByteArrayView a, QByteArrayView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -16,24 +16,29 @@ bool sameName(const QByteArray& a, const QByteArray& b)
 
 IniFile::Line IniFile::classify(const QByteArray& text)
 {
-    Line line{text, {}, {}, {}};
-    const QByteArray trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed.startsWith(';') || trimmed.startsWith('#'))
+    Line line{text};
+    const QByteArrayView view(text);
+    const QByteArrayView trimmed = view.trimmed();
+    if (trimmed.isEmpty() || trimmed.front() == ';' || trimmed.front() == '#')
         return line;
-    if (trimmed.startsWith('[')) {
+    // Names are kept as their place in the text: one allocation a line, however long the file.
+    const auto name = [&](QByteArrayView part) {
+        line.nameFrom = part.isEmpty() ? 0 : part.data() - view.data();
+        line.nameLength = part.size();
+    };
+    if (trimmed.front() == '[') {
         const qsizetype close = trimmed.indexOf(']');
         if (close > 0) {
-            line.section = trimmed.mid(1, close - 1).trimmed();
-            // An empty name "[]" still opens a section; mark it so that it is not a key line.
-            if (line.section.isEmpty())
-                line.section = QByteArrayLiteral("[]");
+            line.kind = Line::Section;
+            name(trimmed.sliced(1, close - 1).trimmed());
         }
         return line;
     }
     const qsizetype eq = text.indexOf('=');
     if (eq > 0) {
-        line.key = text.left(eq).trimmed();
-        line.value = text.mid(eq + 1);
+        line.kind = Line::Key;
+        name(view.first(eq).trimmed());
+        line.valueFrom = eq + 1;
     }
     return line;
 }
@@ -48,6 +53,7 @@ IniFile IniFile::parse(const QByteArray& contents)
         ? QByteArrayLiteral("\r\n")
         : QByteArrayLiteral("\n");
 
+    ini.m_lines.reserve(static_cast<std::size_t>(contents.count('\n')) + 1);
     qsizetype start = 0;
     while (start < contents.size()) {
         qsizetype end = contents.indexOf('\n', start);
@@ -95,7 +101,7 @@ bool IniFile::load(const QString& path, IniFile& out, QString* error)
 int IniFile::findSection(const QByteArray& section) const
 {
     for (std::size_t i = 0; i < m_lines.size(); ++i)
-        if (!m_lines[i].section.isEmpty() && sameName(m_lines[i].section, section))
+        if (m_lines[i].kind == Line::Section && sameName(m_lines[i].name(), section))
             return static_cast<int>(i);
     return -1;
 }
@@ -103,7 +109,7 @@ int IniFile::findSection(const QByteArray& section) const
 int IniFile::sectionEnd(int header) const
 {
     auto i = static_cast<std::size_t>(header) + 1;
-    while (i < m_lines.size() && m_lines[i].section.isEmpty())
+    while (i < m_lines.size() && m_lines[i].kind != Line::Section)
         ++i;
     return static_cast<int>(i);
 }
@@ -112,7 +118,7 @@ int IniFile::findKey(int header, const QByteArray& key) const
 {
     const int end = sectionEnd(header);
     for (int i = header + 1; i < end; ++i)
-        if (sameName(m_lines[static_cast<std::size_t>(i)].key, key))
+        if (const Line& line = m_lines[static_cast<std::size_t>(i)]; line.kind == Line::Key && sameName(line.name(), key))
             return i;
     return -1;
 }
@@ -123,7 +129,10 @@ QByteArray IniFile::value(const QByteArray& section, const QByteArray& key) cons
     if (header < 0)
         return {};
     const int at = findKey(header, key);
-    return at < 0 ? QByteArray() : m_lines[static_cast<std::size_t>(at)].value;
+    if (at < 0)
+        return {};
+    const Line& line = m_lines[static_cast<std::size_t>(at)];
+    return line.text.mid(line.valueFrom);
 }
 
 bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value)
@@ -133,7 +142,7 @@ bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const Q
 
     int header = findSection(section);
     if (header < 0) {
-        if (!m_lines.empty() && !m_lines.back().text.trimmed().isEmpty())
+        if (!m_lines.empty() && !QByteArrayView(m_lines.back().text).trimmed().isEmpty())
             m_lines.push_back(classify({}));
         m_lines.push_back(classify('[' + section + ']'));
         header = static_cast<int>(m_lines.size()) - 1;
@@ -143,14 +152,13 @@ bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const Q
     if (at >= 0) {
         // Keep the key's own spelling and position; replace only what follows '='.
         Line& line = m_lines[static_cast<std::size_t>(at)];
-        line.text = line.text.left(line.text.indexOf('=') + 1) + value;
-        line.value = value;
+        line.text = line.text.left(line.valueFrom) + value;
         return true;
     }
 
     // New key: after the section's last non-blank line.
     int insertAt = sectionEnd(header);
-    while (insertAt - 1 > header && m_lines[static_cast<std::size_t>(insertAt - 1)].text.trimmed().isEmpty())
+    while (insertAt - 1 > header && QByteArrayView(m_lines[static_cast<std::size_t>(insertAt - 1)].text).trimmed().isEmpty())
         --insertAt;
     m_lines.insert(m_lines.begin() + insertAt, classify(key + '=' + value));
     return true;
@@ -158,9 +166,13 @@ bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const Q
 
 QByteArray IniFile::toBytes() const
 {
-    QByteArray out;
+    qsizetype size = 0;
     for (const Line& line : m_lines)
-        out += line.text + m_lineEnd;
+        size += line.text.size() + m_lineEnd.size();
+    QByteArray out;
+    out.reserve(size);
+    for (const Line& line : m_lines)
+        out.append(line.text).append(m_lineEnd);
     return out;
 }
 

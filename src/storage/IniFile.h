@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <vector>
@@ -36,10 +37,12 @@ public:
 
 private:
     struct Line {
-        QByteArray text;     // the line as it stands in the file, without its line end
-        QByteArray section;  // for a section header: its name; else empty
-        QByteArray key;      // for a key line: its (trimmed) name; else empty
-        QByteArray value;    // for a key line: everything after the first '='
+        QByteArray text;  // the line as it stands in the file, without its line end
+        enum Kind { Other, Section, Key } kind = Other;
+        qsizetype nameFrom = 0;    // the section's or the key's (trimmed) name within text
+        qsizetype nameLength = 0;
+        qsizetype valueFrom = 0;   // a key line's value: everything after the first '='
+        QByteArrayView name() const { return QByteArrayView(text).sliced(nameFrom, nameLength); }
     };
 
     static Line classify(const QByteArray& text);
