@@ -138,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A file alone is applied to a small router (its tables sized by what the file says), which
     // costs little to put back per input; the whole read of a classic set needs 256 x 256.
+    const PanelReset reset;
     const auto prepare = [mode](int channels) -> FuzzPanel& {
         FuzzPanel& f = FreshPanel(channels);
         f.s.ErrorLogEnabled = false;

@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
+    const PanelReset reset;
     FuzzPanel& f = FreshPanel();
     PanelState& s = f.s;
     s.ErrorLogEnabled = false;

@@ -31,6 +31,7 @@ auto Settings(const PanelState& s)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     IniFile ini = IniFile::parse(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    const PanelReset reset;
     FuzzPanel& f = FreshPanel();
     f.s.ErrorLogEnabled = false;
     if (!ApplySettings(f.panel, ini))

@@ -61,6 +61,10 @@ bool ParseClassicAlpha(QIODevice& file, AlphaTables& t)
     if (!ReadExactly(file, ClassicAlphaSize, b))
         return false;
     t.type = 1201;
+    for (std::vector<QString>* names : {&t.inNames, &t.outNames})
+        names->reserve(ClassicChannels);
+    for (std::vector<int>* channels : {&t.inChannels, &t.outChannels})
+        channels->reserve(ClassicChannels);
     for (int p = 0; p < ClassicChannels; ++p) {
         t.inNames.push_back(NameAt(b, p * NameLength));
         t.inChannels.push_back(U8(b, 2048 + p));
@@ -77,6 +81,8 @@ bool ParseNamedChannels(QIODevice& file, int count, std::vector<QString>& names,
     if (count < 1 || !ReadExactly(file, qint64(count) * (NameLength + 2), b))
         return false;
     const qsizetype numbers = qsizetype(count) * NameLength;
+    names.reserve(names.size() + std::size_t(count) + 1);
+    channels.reserve(channels.size() + std::size_t(count) + 1);
     for (int p = 0; p < count; ++p) {
         names.push_back(NameAt(b, qsizetype(p) * NameLength));
         channels.push_back(I16(b, numbers + qsizetype(p) * 2));
