@@ -246,10 +246,11 @@ void MainWindow::setSourceBoxFrozen(bool frozen) { m_cmboSourceSelect->setUpdate
 
 void MainWindow::setSalvoTimerEnabled(bool enabled)
 {
-    if (enabled)
-        m_tmrSalvoMsg->start();
-    else
+    // Enabling a running timer leaves its countdown alone: start() would begin it anew.
+    if (!enabled)
         m_tmrSalvoMsg->stop();
+    else if (!m_tmrSalvoMsg->isActive())
+        m_tmrSalvoMsg->start();
 }
 
 void MainWindow::clearSourceBox()

@@ -11,8 +11,8 @@ class TestSalvo final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Salvo mode entered, then the steps: "s2" chooses entry 2 of the box (a salvo or a key),
-    // "m" the menu command, "t" tmrSalvoMsg, "c1" the operator clicks entry 1, "k1" leaves one
-    // salvo key, "p" loses the salvo positions, "d" salvo names arrive.
+    // "m" the menu command, "t" tmrSalvoMsg fires (only while running), "c1" the operator clicks
+    // entry 1, "k1" leaves one salvo key, "p" loses the salvo positions, "d" salvo names arrive.
     void steps_data()
     {
         // shown: the result text, else the entries ("first..last" when many); status: status panel 1
@@ -70,7 +70,7 @@ private Q_SLOTS:
             switch (step.at(0).unicode()) {
             case 's': SalvoChoice(t.panel, n); break;
             case 'm': mnuSalvoMode_Click(t.panel); break;
-            case 't': tmrSalvoMsg_Timer(t.panel); break;
+            case 't': if (t.view.salvoTimerEnabled) tmrSalvoMsg_Timer(t.panel); break;
             case 'c': cmboSourceSelect_Click(t.panel, n, t.view.sourceItems.value(n)); break;
             case 'k': t.s.SalvoKeys.resize(std::size_t(n)); break;
             case 'p': t.s.SalvoPosition.clear(); break;

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -312,6 +313,17 @@ private Q_SLOTS:
             p.window.setSourceBoxEnabled(false);
         p.populate();
         QCOMPARE(QApplication::focusWidget(), p.sourceBox());
+    }
+
+    // A result shown while the salvo timer runs does not start its second over.
+    void salvoTimerKeepsRunning()
+    {
+        WindowPanel p;
+        const auto* timer = p.window.findChild<QTimer*>(QStringLiteral("tmrSalvoMsg"));
+        p.window.setSalvoTimerEnabled(true);
+        QTest::qWait(100);
+        p.window.setSalvoTimerEnabled(true);
+        QVERIFY(timer->isActive() && timer->remainingTime() <= 950);
     }
 
     // Raising or lowering the window re-creates it; it stays where it was, the same size, shown.
