@@ -199,16 +199,18 @@ void InvalidDestination(Panel& panel)
                           });
 }
 
-// While the box is rebuilt it is frozen and Updating keeps its click handler out; both end
-// however the rebuild ends, so a failure never leaves the box frozen or its handler dead.
+// While the box is rebuilt it is frozen and Updating keeps its click handler out. Only a
+// rebuild that gets to the end clears Updating: a half-built box may offer a source at an index
+// whose ComboChannelList entry is another one, so it takes no choice until a rebuild succeeds.
+// The box is redrawn however the rebuild ends.
 class Rebuilding {
 public:
-    explicit Rebuilding(Panel& panel) : m_panel(panel) { m_panel.view.setSourceBoxFrozen(true); }
-    ~Rebuilding()
+    explicit Rebuilding(Panel& panel) : m_panel(panel)
     {
-        m_panel.s.Updating = false;
-        m_panel.view.setSourceBoxFrozen(false);
+        m_panel.s.Updating = true;
+        m_panel.view.setSourceBoxFrozen(true);
     }
+    ~Rebuilding() { m_panel.view.setSourceBoxFrozen(false); }
     Rebuilding(const Rebuilding&) = delete;
     Rebuilding& operator=(const Rebuilding&) = delete;
 
@@ -257,7 +259,6 @@ void RebuildView(Panel& panel)
         view.addOutputSelectItem(ChannelEntry(CheckedAt(s.OutputAlphaList, p, "OutputAlphaList"),
                                               CheckedAt(s.OutputChannelList, p, "OutputChannelList")));
 
-    s.Updating = true;
     if (FedByDestination(record))
         ShowFeeder(panel, record.OutputSources[0]);
     else

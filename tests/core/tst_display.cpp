@@ -123,7 +123,7 @@ private Q_SLOTS:
     {
         const QString failures[] = {QStringLiteral("Inhibit Sort Error Error using Display List"),
                                     QStringLiteral("Inhibit Sort Error Error Preparing limited list"), QStringLiteral("Alpha Error Error Updating Display")};
-        for (int breakage = 0; breakage < 4; ++breakage) {
+        for (int breakage = 0; breakage < 5; ++breakage) {
             LoadedPanel t(0, Split(QStringLiteral("Aux|Mic|Tape")), {2, 0, 1}, QStringLiteral("011"));
             PanelState& s = t.s;
             switch (breakage) {
@@ -131,10 +131,14 @@ private Q_SLOTS:
             case 1: s.ComboAlphaList.resize(1), s.InputPosition.assign(3, 0); break;        // short of the sort
             case 2: s.OutputAlphaList.assign(1, QString()); break;                          // no destination names
             case 3: s.OutputStatus[4].Sources[0] = 99, s.SourceListIndex = 50; break;      // a source in no entry
+            case 4: s.OutputAlphaList.resize(5); break;                                     // names end after this one
             }
             UpdateAlphaData(t.panel);
             QVERIFY2(t.logLines().join(u'|').simplified().contains(failures[std::min(breakage, 2)]), qPrintable(t.logLines().join(u'|')));
-            QVERIFY(!t.s.Updating && !t.view.sourceBoxFrozen);
+            // A box whose rebuild failed (1, 3, 4) takes no choice until it is rebuilt.
+            const bool halfBuilt = breakage == 1 || breakage >= 3;
+            cmboSourceSelect_Click(t.panel, 0, t.view.sourceItems.value(0));
+            QVERIFY(t.s.Updating == halfBuilt && t.server.takes.empty() == halfBuilt && !t.view.sourceBoxFrozen);
         }
     }
 };
