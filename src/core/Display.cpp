@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -176,23 +177,26 @@ void FillSourceBox(Panel& panel, bool all)
 
 // The controlled destination does not exist: the operator is told and, behind the login, chooses
 // another in the setup dialog; the update then runs again with the destination now chosen. Each
-// step follows the answer to the one before, while the link and the timers go on.
-void InvalidDestination(Panel& panel)
+// step follows the answer to the one before, while the link and the timers go on; then runs
+// when the chain has ended.
+void InvalidDestination(Panel& panel, const std::function<void()>& then)
 {
     panel.prompts.message(QStringLiteral("Ch. %1 is an invalid Output Channel.\rPlease select a new output channel")
                               .arg(panel.s.OutputControlled + 1),
-                          QStringLiteral("Channel Error"), MsgIcon::Critical, MsgButtons::Ok, [&panel](MsgResult) {
+                          QStringLiteral("Channel Error"), MsgIcon::Critical, MsgButtons::Ok, [&panel, then](MsgResult) {
                               panel.s.OutputControlled = 0;
                               panel.s.OutputListIndex = 0;
-                              OverPanel(panel, [&panel](ChainDone done) {
-                                  panel.prompts.showDialog(Dialog::Login, QString(), [&panel, done](const QString&) {
+                              OverPanel(panel, [&panel, then](ChainDone done) {
+                                  panel.prompts.showDialog(Dialog::Login, QString(), [&panel, then, done](const QString&) {
                                       if (!panel.s.LoggedIn) {
                                           done();
+                                          if (then)
+                                              then();
                                           return;
                                       }
-                                      panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel, done](const QString&) {
+                                      panel.prompts.showDialog(Dialog::Setup, InitialTag, [&panel, then, done](const QString&) {
                                           done();
-                                          UpdateAlphaData(panel);
+                                          UpdateAlphaData(panel, then);
                                       });
                                   });
                               });
@@ -269,6 +273,33 @@ void RebuildView(Panel& panel)
 
     view.setStatusText(1, DestinationStatus(CheckedAt(s.OutputAlphaList, s.OutputListIndex, "OutputAlphaList"),
                                             s.OutputControlled));
+}
+
+// The update itself; false when it leads into the invalid-destination chain, which runs then
+// when it ends.
+bool UpdateOnce(Panel& panel, const std::function<void()>& then)
+{
+    PanelState& s = panel.s;
+    if (s.SalvoMode)
+        return true;
+    try {
+        if (s.OutputControlled > s.NumOutputs - 1) {
+            InvalidDestination(panel, then);
+            return false;
+        }
+        // TCP/IP mode: nothing to show until every table has arrived.
+        if (s.TcpIpMode && !s.PanelPopulated)
+            return true;
+        // Placeholders follow the destinations that exist: this channel is not one of them.
+        if (CheckedAt(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName) {
+            InvalidDestination(panel, then);
+            return false;
+        }
+        RebuildView(panel);
+    } catch (const TableFault& e) {
+        LogError(s, panel.clock, QStringLiteral("Error Updating Display"), QStringLiteral("Alpha Error"), e.failure);
+    }
+    return true;
 }
 
 } // namespace
@@ -357,26 +388,8 @@ void Inhibit_Sort(Panel& panel)
     }
 }
 
-void UpdateAlphaData(Panel& panel)
+void UpdateAlphaData(Panel& panel, const std::function<void()>& then)
 {
-    PanelState& s = panel.s;
-    if (s.SalvoMode)
-        return;
-    try {
-        if (s.OutputControlled > s.NumOutputs - 1) {
-            InvalidDestination(panel);
-            return;
-        }
-        // TCP/IP mode: nothing to show until every table has arrived.
-        if (s.TcpIpMode && !s.PanelPopulated)
-            return;
-        // Placeholders follow the destinations that exist: this channel is not one of them.
-        if (CheckedAt(s.OutputAlphaList, s.OutputControlled, "OutputAlphaList") == PlaceholderName) {
-            InvalidDestination(panel);
-            return;
-        }
-        RebuildView(panel);
-    } catch (const TableFault& e) {
-        LogError(s, panel.clock, QStringLiteral("Error Updating Display"), QStringLiteral("Alpha Error"), e.failure);
-    }
+    if (UpdateOnce(panel, then) && then)
+        then();
 }

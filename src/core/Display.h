@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct Panel;
 
 // Decides which sources the source box offers and in which order: the display list and the
@@ -11,7 +13,8 @@ void Inhibit_Sort(Panel& panel);
 
 // Rebuilds the source box, its selection, the setup dialog's destination box and status panel 1
 // from the tables; leads to the setup dialog when the controlled destination does not exist.
-void UpdateAlphaData(Panel& panel);
+// then runs when the update is over, which behind that dialog is once the operator has answered.
+void UpdateAlphaData(Panel& panel, const std::function<void()>& then = {});
 
 // What the source box shows when the controlled destination's current source has changed. Every
 // change comes here; they differ only where the product's handlers always have:

@@ -146,12 +146,10 @@ void StoreSources(Panel& panel, const AlphaTable& t)
         positions.attempt([&] { CheckedAt(s.InputPosition, CheckedAt(s.InputChannelList, i, "InputChannelList"), "InputPosition") = i; });
     positions.report(panel);
 
-    // A later source table (the first complete load is over): rebuild the view.
+    // A later source table (the first complete load is over): rebuild the view and select the
+    // current source; for a destination that does not exist, once the operator has chosen another.
     if (s.PendingTables == 0 && s.PanelPopulated) {
-        AlphaStep(panel, [&] {
-            UpdateAlphaData(panel);
-            FollowCurrentSource(panel, SourceChange::Take);
-        });
+        UpdateAlphaData(panel, [&panel] { AlphaStep(panel, [&panel] { FollowCurrentSource(panel, SourceChange::Take); }); });
     }
 }
 

@@ -78,7 +78,8 @@ struct Rig : TestPanel {
     // index (OutputListIndex), populated, current (source of the controlled destination), all (the
     // box shows every source), off (OffListIndex), and box=N: a source box of N entries over four
     // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
-    // source 0, which destination 4 ("STUDIO B", position 0) may feed.
+    // source 0, which destination 4 ("STUDIO B", position 0) may feed; held: the boxes and dialogs
+    // stay open while the message is handled, and are answered after it.
     void setUp(const QString& line)
     {
         for (const QString& item : line.split(u' ', Qt::SkipEmptyParts)) {
@@ -95,6 +96,7 @@ struct Rig : TestPanel {
             else if (key == u"current") s.OutputStatus[std::size_t(s.OutputControlled)].Sources[0] = value;
             else if (key == u"all") s.ListShowsAll = true;
             else if (key == u"off") s.OffListIndex = value;
+            else if (key == u"held") prompts.hold = true;
             else if (key == u"box") {
                 s.NumInputs = 4;
                 s.ComboAlphaList = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("{D")};
@@ -297,6 +299,10 @@ private Q_SLOTS:
             "1: 0 1/1 0,0,0 / 300,0,0 | box: -1 0 | pending=0 | logged");
         row("later sources", "box=4 pending=100 populated current=2", sameNames(10, 4),
             "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: 2 2 | pending=0");
+        // The source is selected once the operator has answered for a destination that does not
+        // exist: destination 0, on source 0, which the cleared ComboChannelList holds at index 0.
+        row("later sources, no such destination", "controlled=0 current=0 box=4 pending=100 populated controlled=300 held",
+            sameNames(10, 4), "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: 0 0 | pending=0");
         row("first sources", "box=4 pending=100 current=2", sameNames(10, 4),
             "x,x,x,x | 0 1 2 3 | 0 1 2 3 | 4 1111 | 2:2 / 256x256 | box: -1 0 | pending=0");
         const QByteArray inhibits = framed(hex("F8 00 0100 0000 0100 0140"));
@@ -340,6 +346,8 @@ private Q_SLOTS:
         t.setUp(setUp);
         t.s.RxBuffer = message;
         ProcessCommand(t.panel);
+        while (t.prompts.answerOldest()) {
+        }
         QTEST(t.after(message), "after");
         QVERIFY(!t.s.Updating);
     }
