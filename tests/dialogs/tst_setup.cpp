@@ -9,6 +9,7 @@
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QTreeView>
+#include <QWindow>
 
 namespace {
 
@@ -156,37 +157,64 @@ private Q_SLOTS:
         QVERIFY(SetupHelp_ForControl(QStringLiteral("cmdOk"), false).isNull());
     }
 
-    // The window in File mode: Verify enables OK; the tree opens at the configured directory,
-    // selected and scrolled into view; picking another directory disables OK again.
+    // The window in File mode as it opens, before any Verify: the tree selects the configured
+    // directory (or, when that is missing, after "Invalid Drive", the program's directory) with
+    // every directory above it expanded and its row in sight; Verify enables OK; picking another
+    // directory disables OK again.
+    void windowFileMode_data()
+    {
+        Columns<QString, QString>("server", "shown");
+        QTest::newRow("configured directory") << "z-server/b/c/" << "z-server/b/c";
+        QTest::newRow("missing: the program's directory") << "missing/" << "";
+    }
     void windowFileMode()
     {
+        auto [server, shown] = Fetch<QString, QString>("server", "shown");
         TestPanel t;
         InitVariables(t.s, t.server);
         // The server directory comes after sixty others: out of sight unless the tree scrolls.
         for (int i = 0; i < 60; ++i)
             QDir(t.s.AppDir).mkdir(QStringLiteral("a%1").arg(i, 2, 10, QLatin1Char('0')));
-        QDir(t.s.AppDir).mkpath(QStringLiteral("z-server/sub"));
-        t.s.ServerPath = t.path(QStringLiteral("z-server/"));
-        PutServerFiles(t, QStringLiteral("z-server/"));
+        QDir(t.s.AppDir).mkpath(QStringLiteral("z-server/b/c"));
+        t.s.ServerPath = t.path(server);
+        PutServerFiles(t, shown.isEmpty() ? shown : shown + u'/');
         OutputSelect destinations;
         SetupDialog dialog(t.panel, destinations);
-        dialog.setTag(SetupInitialTag);
-        dialog.show();
+        // The directory is looked at off the GUI thread: its answer comes after the dialog shows.
+        t.worker.hold = true;
+        bool shownWhenAsked = false;  // the window, when the message came, was on screen at its size
+        t.prompts.windowOrderNow = [&dialog, &shownWhenAsked] {
+            shownWhenAsked = dialog.windowHandle() && dialog.windowHandle()->isVisible()
+                && dialog.width() >= dialog.minimumSizeHint().width() && dialog.height() >= dialog.minimumSizeHint().height();
+            return 0;
+        };
+        dialog.openWith(SetupInitialTag, {});
+        t.worker.hold = false;
+        t.worker.finishAll();
+        QCOMPARE(t.prompts.titles().join(u'|'), shown.isEmpty() ? QStringLiteral("Drive Error") : QString());
+        QVERIFY(shown.isEmpty() == (shownWhenAsked && t.prompts.asked[0].text == u"Invalid Drive" && t.s.ServerPath == t.dir.path()));
+        auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("dirDirectory"));
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        const QString expected = shown.isEmpty() ? t.dir.path() : t.path(shown);
+        QCOMPARE(model->filePath(tree->currentIndex()), expected);
+        // Once the program's directory is listed and sorted (the server directory last of its 61),
+        // the row stands in sight.
+        const QModelIndex home = model->index(t.dir.path());
+        QTRY_VERIFY([&] {
+            if (!shown.isEmpty() && (model->rowCount(home) != 61 || model->fileName(model->index(60, 0, home)) != u"z-server"))
+                return false;
+            for (QModelIndex above = tree->currentIndex().parent(); above.isValid() && above != tree->rootIndex(); above = above.parent())
+                if (!tree->isExpanded(above))
+                    return false;
+            const QRect row = tree->visualRect(tree->currentIndex());
+            return !row.isEmpty() && tree->viewport()->rect().contains(row);
+        }());
         auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("cmdOk"));
         auto* onTop = dialog.findChild<QCheckBox*>(QStringLiteral("chkStayOnTop"));
         QVERIFY(!ok->isEnabled());
         dialog.findChild<QPushButton*>(QStringLiteral("cmdVerifyServer"))->click();
         QVERIFY(ok->isEnabled() && onTop->isEnabled());
-        auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("dirDirectory"));
-        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-        QCOMPARE(model->filePath(tree->currentIndex()) + u'/', t.s.ServerPath);
-        const QModelIndex home = model->index(t.dir.path());
-        // Listed and sorted: the server directory is the last of its 61.
-        QVERIFY(WaitUntil([model, home] {
-            return model->rowCount(home) == 61 && model->fileName(model->index(60, 0, home)) == u"z-server";
-        }));
-        QVERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
-        tree->setCurrentIndex(model->index(t.path(QStringLiteral("z-server/sub"))));
+        tree->setCurrentIndex(model->index(t.path(QStringLiteral("a00"))));
         QVERIFY(!ok->isEnabled() && !onTop->isEnabled());
     }
 };

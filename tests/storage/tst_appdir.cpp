@@ -3,8 +3,12 @@
 #include "storage/AppDir.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,11 +18,23 @@ const QString List = QStringLiteral("DisplayList.dat");
 // Each place's settings file says where it came from.
 QByteArray settingsFrom(QChar place) { return "[CONFIG]\r\nOutput=" + QString(place).toLatin1() + "\r\n"; }
 
+// Makes an existing directory unwritable even for root: a read-only bind mount of it in this
+// thread's own mount namespace (root), else its permission bits. False when neither is possible.
+bool Seal(const QByteArray& dir)
+{
+    if (::geteuid() != 0)
+        return ::chmod(dir.constData(), 0555) == 0;
+    static const bool ownNamespace = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return ownNamespace && ::mount(dir.constData(), dir.constData(), nullptr, MS_BIND, nullptr) == 0
+        && ::mount(nullptr, dir.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 } // namespace
 
 // Where a panel keeps its files, on a tree of program, per-user and system directories:
 // portable/ (a writable program directory), other/bin/ (a bin/ that is not installed),
-// usr/bin/ beside usr/share/doc/tova-vantrel/ (installed), missing/bin/ (cannot be written).
+// usr/bin/ beside usr/share/doc/tova-vantrel/ (installed), missing/bin/ (cannot be written),
+// sealed/ (there, but cannot be written).
 class TestAppDir final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -36,6 +52,7 @@ private Q_SLOTS:
         QTest::newRow("installed, system file") << "usr/bin" << "" << "" << "S" << user << "S";
         QTest::newRow("installed, per-user file kept") << "usr/bin" << "" << "" << "BSU" << user << "U";
         QTest::newRow("unwritable, system file") << "missing/bin" << "" << "" << "S" << user << "S";
+        QTest::newRow("unwritable, beside the program") << "sealed" << "" << "" << "BS" << user << "B";
         QTest::newRow("settings dir, portable: system file") << "portable" << "panels/a/b" << "" << "BS" << "panels/a/b" << "S";
         QTest::newRow("profile, installed") << "usr/bin" << "" << "studio 2" << "BU" << profile << "B";
         QTest::newRow("profile, portable, nothing") << "portable" << "" << "studio 2" << "B" << profile << "";
@@ -57,6 +74,15 @@ private Q_SLOTS:
             WriteTestFile(places[place] + u'/' + Ini, settingsFrom(place));
             WriteTestFile(places[place] + u'/' + List, QByteArray("\x01\x00\x01\x00", 4) + QString(place).toLatin1());
         }
+        const QByteArray sealed = program == u"sealed" ? QFile::encodeName(r.filePath(program)) : QByteArray();
+        const auto unseal = qScopeGuard([&sealed] {
+            if (!sealed.isEmpty()) {
+                ::umount2(sealed.constData(), MNT_DETACH);
+                ::chmod(sealed.constData(), 0755);
+            }
+        });
+        if (!sealed.isEmpty() && !Seal(sealed))
+            QSKIP("no way here to make a directory unwritable");
         QString error;
         const QString dir = ResolveAppDir({r.filePath(program), user, {r.filePath(QStringLiteral("etc/none")), places[u'S']}},
                                           {settingsDir.isEmpty() ? QString() : r.filePath(settingsDir), profile}, &error);
