@@ -6,8 +6,10 @@
 #include "state/TableFault.h"
 #include "storage/ErrorLog.h"
 
+#include <QStringBuilder>
 #include <QStringList>
 
+#include <charconv>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -160,6 +162,7 @@ void FillSourceBox(Panel& panel, bool all)
 {
     PanelState& s = panel.s;
     QStringList entries;
+    entries.reserve(LastNamedPosition(s) + 2);
     for (int k = 0; k <= LastNamedPosition(s); ++k) {
         const QString& name = CheckedAt(s.ComboAlphaList, k, "ComboAlphaList");
         if (all || !name.startsWith(HiddenMark))
@@ -306,7 +309,10 @@ bool UpdateOnce(Panel& panel, const std::function<void()>& then)
 
 QString ChannelEntry(const QString& name, int channel)
 {
-    return name + QStringLiteral("   (ch ") + QString::number(channel + 1) + QLatin1Char(')');
+    // One allocation an entry: the box of a large router holds thousands.
+    char digits[12];
+    const char* end = std::to_chars(digits, digits + sizeof digits, channel + 1).ptr;
+    return name % QLatin1String("   (ch ") % QLatin1String(digits, end) % QLatin1Char(')');
 }
 
 QString DestinationStatus(const QString& name, int channel)
