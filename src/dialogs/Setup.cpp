@@ -386,9 +386,12 @@ void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done
             panel.server.setPollInterval(s.RefreshRate);
             s.FileTimeOutTicks = static_cast<int>(std::nearbyint(1000.0 / s.RefreshRate * s.FileTimeOut));
         }
-        // The files are read off the GUI thread; the dialog waits for them without blocking.
+        // The files are read off the GUI thread; the dialog waits for them without blocking. Once
+        // the operator has cancelled, their answer finishes nothing of this OK.
         form.waiting = true;
-        panel.server.ReadNetworkFiles([&panel, &form, done = std::move(done)](bool read) {
+        panel.server.ReadNetworkFiles([&panel, &form, cancels = form.cancels, done = std::move(done)](bool read) {
+            if (form.cancels != cancels)
+                return;
             form.waiting = false;
             if (!read) {
                 panel.s.ServerPath.clear();
@@ -407,6 +410,7 @@ void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done
 void Setup_Cancel(SetupForm& form)
 {
     form.Tag = SetupCancelTag;
+    ++form.cancels;
 }
 
 bool Setup_KeyAdmitted(SetupField field, QChar key)

@@ -52,6 +52,8 @@ struct SetupForm {
     int windowOrder = 0;
     // The server directory is being looked at off the GUI thread: OK and Verify wait for it.
     bool waiting = false;
+    // Counts Cancels, so that an OK still waiting for the files knows it was abandoned.
+    int cancels = 0;
 };
 
 inline const QString& SetupInitialTag = InitialTag;
@@ -83,10 +85,12 @@ bool Setup_CheckAddress(QString& txtIP);
 
 // OK: validates and applies the fields; done(true) when the dialog is to hide, done(false) leaves
 // it open with form.focus naming the field at fault, if any. In File mode the network data files are
-// read off the GUI thread before done runs; form must outlive that.
+// read off the GUI thread before done runs; form must outlive that. An OK cancelled meanwhile
+// goes no further when the files come back (done does not run).
 void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done);
 
-// Cancel: the dialog hides with Tag "False" and nothing applied.
+// Cancel: the dialog hides with Tag "False" and nothing applied, nor anything more by an OK that
+// is still waiting for the files.
 void Setup_Cancel(SetupForm& form);
 
 // Key filter: whether a typed character reaches the text box.

@@ -3,6 +3,8 @@
 #include "core/Display.h"
 #include "state/Panel.h"
 
+#include <algorithm>
+
 using namespace DataFiles;
 
 NetworkFilesLoad LoadNetworkFiles(const QString& serverPath)
@@ -67,7 +69,8 @@ void ReadNetworkFiles(Panel& panel, std::function<void(bool read)> then)
     RunOffThread<NetworkFilesLoad>(
         panel.worker, [path] { return LoadNetworkFiles(path); },
         [&panel, then = std::move(then)](std::optional<NetworkFilesLoad> load) {
-            // No result (the worker ended first) counts as a read that failed at its first file.
+            // No result (not read within FileTimeOut, or the worker ended first) counts as a read
+            // that failed at its first file.
             const NetworkFilesLoad::Step failed = load ? Apply(panel.s, *load) : NetworkFilesLoad::Names;
             if (failed != NetworkFilesLoad::None) {
                 panel.prompts.message(FailureText(failed), QStringLiteral("Error Reading File"), MsgIcon::Critical,
@@ -76,5 +79,6 @@ void ReadNetworkFiles(Panel& panel, std::function<void(bool read)> then)
             }
             UpdateAlphaData(panel);
             then(true);
-        });
+        },
+        std::max(panel.s.FileTimeOut, 1) * 1000);
 }

@@ -20,5 +20,6 @@ NetworkFilesLoad LoadNetworkFiles(const QString& serverPath);
 
 // Reads the alpha, crosspoint and inhibit files once (off the GUI thread) and rebuilds the display;
 // then(true) when all three were read. then(false) when ServerPath is empty (nothing shown) or a
-// file is missing or unreadable, once its message box has been answered.
+// file is missing or unreadable, once its message box has been answered. Files not read within
+// FileTimeOut seconds (a share that stopped answering) count as a names file that could not be read.
 void ReadNetworkFiles(Panel& panel, std::function<void(bool read)> then);

@@ -118,10 +118,12 @@ void VerifyServerLocation(Panel& panel, const QString& directory, int& setupOutp
 
     RunOffThread<VerifyLoad>(
         panel.worker, [path] { return Load(path); },
-        [&panel, &setupOutputListIndex, done = std::move(done)](std::optional<VerifyLoad> load) {
+        [&panel, &setupOutputListIndex, done = std::move(done)](std::optional<VerifyLoad> answer) {
             PanelState& s = panel.s;
-            if (load->result != VerifyResult::Verified) {
-                Fail(panel, load->result, done);
+            // No answer in time (a share that stopped answering): the names were not found.
+            VerifyLoad* const load = answer ? &*answer : nullptr;
+            if (!load || load->result != VerifyResult::Verified) {
+                Fail(panel, load ? load->result : VerifyResult::NamesMissing, done);
                 return;
             }
             s.ServerStatus = load->status;
@@ -146,5 +148,6 @@ void VerifyServerLocation(Panel& panel, const QString& directory, int& setupOutp
                                   [&panel, &setupOutputListIndex, done](MsgResult) {
                                       FillDestinations(panel, setupOutputListIndex, done);
                                   });
-        });
+        },
+        ServerFileTimeout);
 }

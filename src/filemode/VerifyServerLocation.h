@@ -21,5 +21,6 @@ enum class VerifyResult {
 // making it ServerPath, and fills the dialog's destination box, selecting the controlled destination.
 // setupOutputListIndex is the dialog's SetupOutputListIndex, kept when no destination matches; it
 // must outlive the check. done runs with the result once the last message box has been answered.
+// A directory that gives no answer within ServerFileTimeout fails as one without the names file.
 void VerifyServerLocation(Panel& panel, const QString& directory, int& setupOutputListIndex,
                           std::function<void(VerifyResult)> done);

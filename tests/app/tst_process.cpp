@@ -23,10 +23,13 @@ namespace {
 constexpr int Bound = 10000;     // ms, for starting processes
 constexpr int ExitBound = 2000;  // ms a signalled panel may take to end
 
-// The real program, run from a copy in a temporary directory (its own settings home).
+// The real program, run from a copy in a temporary directory (its own settings home), with the
+// operator library preloaded: it names each window as it shows and presses OK in the first
+// `answers` message boxes.
 struct PanelProcess {
     QTemporaryDir dir;
     QProcess process;
+    QByteArray err;
 
     explicit PanelProcess(const QByteArray& settings)
     {
@@ -34,16 +37,24 @@ struct PanelProcess {
         if (!settings.isEmpty())
             WriteTestFile(dir.filePath(QStringLiteral("zebntpnl.ini")), settings);
     }
-    bool start()
+    bool start(int answers = 0)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(OPERATOR_LIBRARY));
+        env.insert(QStringLiteral("TOVA_ANSWER_BOXES"), QString::number(answers));
         process.setProcessEnvironment(env);
         process.start(dir.filePath(QStringLiteral("tova-vantrel")), {});
         return process.waitForStarted(Bound)
             && QTest::qWaitFor([this] { return CatchesSignal(process.processId(), SIGTERM); }, Bound);
     }
     void signal(int number) const { ::kill(static_cast<pid_t>(process.processId()), number); }
+    // Waits until the window that `shown` names (an objectName, or a box's quoted title) shows.
+    bool shows(const QByteArray& shown)
+    {
+        const QByteArray line = "shown: " + shown;
+        return QTest::qWaitFor([&] { return (err += process.readAllStandardError()).contains(line); }, Bound);
+    }
     // Milliseconds until the process ended, or -1 after bound.
     qint64 endsWithin(int bound)
     {
@@ -65,26 +76,36 @@ QByteArray FileModeSettings(const QString& serverPath)
 class TestProcess final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A signal while start-up waits for the operator (the first-run message, the message of
-    // unreadable server files) ends the program as promptly as one while it runs.
+    // A signal while start-up waits for the operator, at each of its windows (the boxes answered
+    // before it), ends the program as promptly as one while it runs, opens nothing more and
+    // writes the settings (a damaged file, or unreadable server files).
     void signalDuringStartUpDialog_data()
     {
-        QTest::addColumn<bool>("configured");
-        QTest::newRow("Configuration Error") << false;
-        QTest::newRow("Error Reading File") << true;
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("Configuration Error") << true << 0 << QByteArray(" \"Configuration Error\"");
+        QTest::newRow("login after it") << true << 1 << QByteArray("frmTovaLogin ");
+        QTest::newRow("Error Reading File") << false << 0 << QByteArray(" \"Error Reading File\"");
+        QTest::newRow("setup after Server Files not found") << false << 2 << QByteArray("frmTovaFile ");
     }
     void signalDuringStartUpDialog()
     {
-        QFETCH(bool, configured);
+        QFETCH(bool, damaged);
+        QFETCH(int, answers);
+        QFETCH(QByteArray, shown);
         QTemporaryDir emptyServer;
-        PanelProcess panel(configured ? FileModeSettings(emptyServer.path() + u'/') : QByteArray());
-        QVERIFY(panel.start());
-        QTest::qWait(300);  // start-up has opened its message
+        const QByteArray settings = FileModeSettings(emptyServer.path() + u'/');
+        PanelProcess panel(damaged ? QByteArray(settings).replace("Refresh Rate=100", "Refresh Rate=100 ms") : settings);
+        QVERIFY(panel.start(answers));
+        // Both the window start-up waits at and the main window: every window shown so far is read.
+        QVERIFY2(panel.shows(shown) && panel.shows("frmTovaMain "), panel.err.constData());
+        const qsizetype before = panel.err.size();
         panel.signal(SIGTERM);
         QVERIFY(panel.endsWithin(ExitBound) >= 0);
         QCOMPARE(panel.process.exitCode(), 0);
-        if (configured)
-            QVERIFY(panel.settings().contains("Poll Rate=1\r\n"));  // written at shut-down
+        QVERIFY(!(panel.err + panel.process.readAllStandardError()).mid(before).contains("shown: "));
+        QVERIFY(panel.settings().contains("Poll Rate=1\r\n"));  // a key only the shut-down writes
     }
 
     // On a share that stopped answering, the program still ends within the bound, with its
@@ -122,7 +143,7 @@ private Q_SLOTS:
             QVERIFY(panel.endsWithin(ExitBound) >= 0);
             QCOMPARE(panel.process.exitCode(), 0);
         }
-        QVERIFY(panel.settings().contains("Server path=" + share.path().toLatin1()));
+        QVERIFY(panel.settings().contains("Poll Rate=1\r\n"));  // a key only the shut-down writes
 #endif
     }
 

@@ -3,6 +3,7 @@
 #include "filemode/NetworkFiles.h"
 #include "filemode/PollCycle.h"
 #include "filemode/VerifyServerLocation.h"
+#include "dialogs/Setup.h"
 
 #include <QFile>
 
@@ -13,6 +14,9 @@ namespace {
 using Files = std::map<QString, QByteArray>;
 using Edit = std::function<void(Files&)>;
 using namespace Qt::StringLiterals;
+
+// Not a file: the share holds every job until its time runs out, as one that stopped answering.
+const QString Hung = u"(no answer)"_s;
 
 // Sources "S0000".. (or another prefix) and destinations "D0000".., each at its own channel.
 QByteArray ClassicAlpha(const QString& prefix = QStringLiteral("S"))
@@ -78,6 +82,8 @@ struct FilePanel : TestPanel {
     void put(const Files& files, int seconds = 0) const
     {
         for (const auto& [name, bytes] : files) {
+            if (name == Hung)
+                continue;
             writeFile(QStringLiteral("server/") + name, bytes);
             QFile f(server + name);
             QVERIFY(seconds == 0 || (f.open(QIODevice::ReadWrite) && f.setFileTime(start.addSecs(seconds), QFileDevice::FileModificationTime)));
@@ -93,6 +99,7 @@ struct FilePanel : TestPanel {
     {
         std::optional<bool> result;
         ReadNetworkFiles(panel, [&result](bool ok) { result = ok; });
+        worker.expireAll();
         return result.value();
     }
     QString shown() const { return view.sourceItems.value(view.sourceIndex); }
@@ -135,6 +142,7 @@ private Q_SLOTS:
         QTest::newRow("extended inhibit: byte 1 is none") << Edit([](Files& f) { f[u"lInhbt.ndf"_s] = Inhibits(4, 10, 2, 5, 1); }) << "" << "256|256|0";
         QTest::newRow("more inhibit rows than destinations") << Edit([](Files& f) { f[u"lInhbt.ndf"_s] = Inhibits(300, 6, 2, 5, '1'); }) << "" << "256|256|1";
         QTest::newRow("extended inhibit short") << Edit([](Files& f) { f[u"lInhbt.ndf"_s] = Inhibits(3, 256, 0, 0, '0').chopped(1); }) << inhibit << "256|256|0";
+        QTest::newRow("no answer within Time Out") << Edit([](Files& f) { f[Hung] = {}; }) << alpha << "256|256|0";
     }
     void readNetworkFiles()
     {
@@ -142,7 +150,10 @@ private Q_SLOTS:
         Files files = Classic();
         edit(files);
         FilePanel t(files);
+        t.worker.hold = files.count(Hung) > 0;
+        t.s.FileTimeOut = 7;
         QCOMPARE(t.read(), message.isEmpty());
+        QCOMPARE(t.worker.timeoutMs, 7000);
         QCOMPARE(t.prompts.titles(), message.isEmpty() ? QStringList() : QStringList{QStringLiteral("Error Reading File")});
         QVERIFY(message.isEmpty() || (t.prompts.asked[0].text == message && t.prompts.asked[0].icon == MsgIcon::Critical && t.view.sourceItems.isEmpty()));
         QCOMPARE(QStringLiteral("%1|%2|%3").arg(t.s.NumInputs).arg(t.s.NumOutputs).arg(int(t.s.inhibit(5, 2))), seen);
@@ -252,6 +263,7 @@ private Q_SLOTS:
         QTest::newRow("no crosspoint file") << Edit([](Files& f) { f.erase(u"lXptmap.ndf"_s); }) << 2 << int(VerifyResult::CrosspointMissing) << "Error Reading File|2";
         QTest::newRow("empty status file") << Edit([](Files& f) { f[u"Status.ndf"_s].clear(); }) << 2 << int(VerifyResult::StatusMissing) << "Error Reading File|2";
         QTest::newRow("names unreadable") << Edit([](Files& f) { f[u"lAlpha.ndf"_s].chop(1); }) << 2 << int(VerifyResult::NamesMissing) << "Error Reading File|2";
+        QTest::newRow("no answer in time") << Edit([](Files& f) { f[Hung] = {}; }) << 2 << int(VerifyResult::NamesMissing) << "Error Reading File|2";
     }
     void verify()
     {
@@ -264,9 +276,12 @@ private Q_SLOTS:
         edit(files);
         for (const auto& [name, bytes] : files)
             t.writeFile(name, bytes);
+        t.worker.hold = files.count(Hung) > 0;
         int index = previous;
         std::optional<VerifyResult> done;
         VerifyServerLocation(t.panel, t.dir.path(), index, [&done](VerifyResult r) { done = r; });
+        t.worker.expireAll();
+        QCOMPARE(t.worker.timeoutMs, ServerFileTimeout);
         QCOMPARE(int(done.value()), result);
         QCOMPARE((t.prompts.titles() << QString::number(index)).join(u'|'), seen);
         QVERIFY(t.s.ServerPath == t.server && t.s.AlphaFileTime == alphaTime);
@@ -275,6 +290,33 @@ private Q_SLOTS:
         else
             QCOMPARE(t.s.NumOutputs, 256);
         QVERIFY(seen.count(u'|') == 1 || t.prompts.asked[1].text == u"Ch. 10 is an invalid Output Channel.\rPlease select a new output channel");
+    }
+
+    // Setup OK waits for the files without blocking; an OK the operator has cancelled meanwhile
+    // goes no further when they come: no settings file written, the dialog not hidden.
+    void setupOkWaitsForTheFiles_data()
+    {
+        Columns<bool>("cancelled");
+        QTest::newRow("answered") << false;
+        QTest::newRow("answered after Cancel") << true;
+    }
+    void setupOkWaitsForTheFiles()
+    {
+        auto [cancelled] = Fetch<bool>("cancelled");
+        FilePanel t;
+        SetupForm form;
+        form.Tag = SetupInitialTag;
+        Setup_Activate(t.panel, form, [] {});
+        FakeServer& server = t.TestPanel::server;
+        server.holdReads = true;
+        std::optional<bool> hide;
+        Setup_Ok(t.panel, form, [&hide](bool h) { hide = h; });
+        if (cancelled)
+            Setup_Cancel(form);
+        QVERIFY(!hide && server.heldRead);
+        server.heldRead(true);
+        QCOMPARE(hide, cancelled ? std::nullopt : std::optional<bool>(true));
+        QCOMPARE(QFile::exists(t.path(u"zebntpnl.ini"_s)), !cancelled);
     }
 };
 

@@ -56,6 +56,7 @@ bool ScriptedPrompts::answerOldest()
 void ManualWorker::post(std::function<void()> job, std::function<void(bool)> done, int timeoutMs)
 {
     ++posted;
+    this->timeoutMs = timeoutMs;
     if (!hold) {
         job();
         done(true);

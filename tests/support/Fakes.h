@@ -111,6 +111,7 @@ class ManualWorker final : public Worker {
 public:
     bool hold = false;
     int posted = 0;
+    int timeoutMs = 0;  // of the last job posted
     void post(std::function<void()> job, std::function<void(bool)> done, int timeoutMs) override;
     int heldCount() const { return static_cast<int>(m_held.size()); }
     // Runs the held jobs in order, each followed by its done.
@@ -139,7 +140,13 @@ public:
     void SendSalvoExecute(int salvo) override { salvos.push_back(salvo); }
     std::vector<std::pair<int, int>> takes;  // (destination, source), in order
     std::vector<int> salvos;
-    void ReadNetworkFiles(std::function<void(bool)> then) override { ++reads; then(filesReadable); }
+    std::function<void(bool)> heldRead;  // with holdReads: the read's answer, for the test to give
+    bool holdReads = false;
+    void ReadNetworkFiles(std::function<void(bool)> then) override
+    {
+        ++reads;
+        holdReads ? void(heldRead = std::move(then)) : then(filesReadable);
+    }
     void PollCycle() override {}
     int pollInterval = 100;  // tmrFileCheck
     bool pollEnabled = true;

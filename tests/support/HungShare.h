@@ -1,6 +1,6 @@
 #pragma once
 
-// A server directory behind a FUSE mount (tests/tools/hangfs) that stops answering on demand, as
+// A server directory behind a FUSE mount (tools/hangfs.c) that stops answering on demand, as
 // a network share does when its server goes away: while hung, every call on it waits.
 
 #include <QDir>
