@@ -1,6 +1,6 @@
 // The real main window (offscreen) with the real link, against the simulator in the same process:
-// what an operator sees and does, end to end. Poll ticks are driven by the test; the socket, the
-// decode timer and the salvo timer run for real.
+// what an operator sees and does, end to end. Poll ticks are driven by the test; the socket and the
+// decode timer run for real.
 
 #include "support/LiveProgram.h"
 
@@ -10,7 +10,6 @@
 #include "SimServer.h"
 #include "filemode/PollCycle.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -50,7 +49,6 @@ RouterConfig router()
     c.sources = 12;
     c.destinations = 6;
     c.inhibits = {{4, 2}};  // SRC 05 may not feed DST 03
-    c.salvos = {Salvo{QByteArrayLiteral("Plain"), 0, {{7, 2}}}, Salvo{QByteArrayLiteral("Locked"), 3, {{9, 2}, {8, 0}}}};
     return c;
 }
 
@@ -111,60 +109,6 @@ private Q_SLOTS:
         QCOMPARE(p.box()->count(), 4095);
         const int current = sim.model().sourceOf(2);
         QCOMPARE(p.box()->currentText(), entry(sim.model().sourceNames()[std::size_t(current)], current));
-    }
-
-    void takeFromElsewhereShowsHere()
-    {
-        SimServer sim(router());
-        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
-        RealPanel p(sim.serverPort(), 3);
-        RealPanel other(sim.serverPort(), 3);
-        QVERIFY(p.populate());
-        QVERIFY(other.populate());
-
-        const int before = sim.model().sourceOf(2);
-        QTest::keyClick(other.box(), Qt::Key_Up);
-        QTRY_VERIFY_WITH_TIMEOUT(sim.model().sourceOf(2) != before, Bound);
-        const int taken = sim.model().sourceOf(2);
-        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[std::size_t(taken)], taken), Bound);
-        QTRY_COMPARE_WITH_TIMEOUT(other.box()->currentText(), p.box()->currentText(), Bound);
-
-        // A change made at the router itself reaches the panel too.
-        QVERIFY(sim.route({11, 2}));
-        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[11], 11), Bound);
-    }
-
-    void keyedSalvoRunsWithTheRightKey()
-    {
-        SimServer sim(router());
-        QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
-        RealPanel p(sim.serverPort(), 3);
-        QVERIFY(p.populate());
-
-        p.window.action(MenuCommand::SalvoMode)->trigger();
-        QCOMPARE(p.box()->count(), 2);
-        QCOMPARE(p.status1(), QStringLiteral("Salvo Mode"));
-        const int locked = p.box()->findText(QStringLiteral("Locked"), Qt::MatchStartsWith);
-        QVERIFY(locked >= 0);
-        p.box()->setCurrentIndex(locked == 0 ? 1 : 0);
-        QTest::keyClick(p.box(), locked == 0 ? Qt::Key_Up : Qt::Key_Down);  // choose "Locked"
-        QCOMPARE(p.box()->count(), 255);
-        QVERIFY(p.status1().startsWith(QStringLiteral("Salvo: Locked")));
-
-        // Key value 3 is the entry at index 2 ("Key 004").
-        QTest::keyClick(p.box(), Qt::Key_Down);  // index 1: key value 2, wrong
-        QCOMPARE(p.box()->placeholderText(), QStringLiteral("Failed"));  // shown while no entry is selected
-        QTRY_VERIFY_WITH_TIMEOUT(!p.s.SalvoMode, Bound);  // back to the source view after 1 s
-        QCOMPARE(sim.model().sourceOf(2), 2);
-
-        p.window.action(MenuCommand::SalvoMode)->trigger();
-        p.box()->setCurrentIndex(locked == 0 ? 1 : 0);
-        QTest::keyClick(p.box(), locked == 0 ? Qt::Key_Up : Qt::Key_Down);
-        p.box()->setCurrentIndex(1);
-        QTest::keyClick(p.box(), Qt::Key_Down);  // index 2: key value 3
-        QCOMPARE(p.box()->placeholderText(), QStringLiteral("Executed"));
-        QTRY_COMPARE_WITH_TIMEOUT(sim.model().sourceOf(2), 9, Bound);
-        QTRY_COMPARE_WITH_TIMEOUT(p.box()->currentText(), entry(sim.model().sourceNames()[9], 9), Bound);
     }
 
     // File mode: the panel reads the simulator's files, a take becomes a command file that the
