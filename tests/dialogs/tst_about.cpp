@@ -14,16 +14,13 @@ class TestAbout final : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // The settings the box shows in both modes, configured or not ("location" is the address or
-    // the server path, "" none), with destination 5 "STUDIO A" at position 2 of the box.
+    // the server path), with destination 5 "STUDIO A" at position 2 of the box.
     void texts_data()
     {
         Columns<bool, QString, QString>("tcp", "location", "shown");
-        const QString files = QStringLiteral("/srv/zeb/*.ndf|Output 5 - (STUDIO A)|250 Milliseconds|9 Seconds");
         QTest::newRow("TCP/IP, default address") << true << "0.0.0.0" << "Not Specified|Not Specified|7 Second|12 Seconds";
-        QTest::newRow("TCP/IP") << true << "10.1.2.3" << "10.1.2.3|Output 5 - (STUDIO A)|7 Second|12 Seconds";
-        QTest::newRow("File, no path") << false << "" << "Not Specified|Not Specified|250 Milliseconds|9 Seconds";
-        QTest::newRow("File") << false << "/srv/zeb/" << files;
-        QTest::newRow("File, path without separator") << false << "/srv/zeb" << files;
+        QTest::newRow("File, path without separator") << false << "/srv/zeb"
+                                                      << "/srv/zeb/*.ndf|Output 5 - (STUDIO A)|250 Milliseconds|9 Seconds";
     }
     void texts()
     {
@@ -40,22 +37,14 @@ private Q_SLOTS:
         QCOMPARE(QStringList({a.serverLocation, a.outputControlled, a.rate, a.timeout}).join(u'|'), shown);
     }
 
-    // The window's title and release lines, and every text whole once the window has laid out.
-    void window_data()
-    {
-        Columns<bool, QString, QString>("tcp", "location", "destination");
-        QTest::newRow("TCP/IP, 16-character name") << true << u"192.168.100.200"_s << u"STUDIO A PGM OUT"_s;
-        QTest::newRow("TCP/IP, wide letters") << true << u"10.0.0.1"_s << u"WWWWMMMMWWWWMMMM"_s;
-        QTest::newRow("File, long path") << false << u"/mnt/zeb-server/network-data-files/"_s << u"STUDIO A"_s;
-    }
+    // The window's release lines, and every text whole once the window has laid out.
     void window()
     {
-        auto [tcp, location, destination] = Fetch<bool, QString, QString>("tcp", "location", "destination");
         TestPanel t;
         InitVariables(t.s, t.server);
-        t.s.TcpIpMode = tcp;
-        (tcp ? t.s.IpAddress : t.s.ServerPath) = location;
-        t.s.OutputAlphaList[0] = destination;
+        t.s.TcpIpMode = true;
+        t.s.IpAddress = u"192.168.100.200"_s;
+        t.s.OutputAlphaList[0] = u"STUDIO A PGM OUT"_s;
         AboutDialog dialog(t.panel);
         QStringList cut;
         QString version;
@@ -69,7 +58,6 @@ private Q_SLOTS:
             dialog.done(QDialog::Accepted);
         });
         QCOMPARE(RunDialog(dialog, u"tag"_s), u"tag"_s);
-        QCOMPARE(dialog.windowTitle(), u"ZEB Tova Vantrel Information"_s);
         QCOMPARE(version, u"Tova Vantrel\nVersion 3.18 - 10/23/2009"_s);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u" | ")));
     }

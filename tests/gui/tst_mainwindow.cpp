@@ -4,17 +4,14 @@
 #include "app/MainWindow.h"
 #include "core/Startup.h"
 #include "state/Panel.h"
-#include "storage/IniFile.h"
 #include "support/Fakes.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -24,18 +21,11 @@ namespace {
 
 bool isTopMost(const QWidget& window) { return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
-// A settings file; mode is "Yes" for TCP/IP, "No" for File mode.
-QByteArray settingsFile(const QByteArray& tcpIpMode, const QByteArray& stayOnTop, const QByteArray& refreshRate,
-                        const QByteArray& pollRate)
-{
-    return "[CONFIG]\r\nOutput=5\r\nTCP/IP Mode=" + tcpIpMode + "\r\nHide Inhibits=Yes\r\nStay On Top=" + stayOnTop
-        + "\r\n[FILE]\r\nServer path=/srv/zeb\r\nRefresh Rate=" + refreshRate
-        + "\r\nTime Out=50\r\n[TCP/IP]\r\nIP Port=1250\r\nIP Address=127.0.0.1\r\nPoll Rate=" + pollRate
-        + "\r\nTime Out=30\r\n";
-}
+// A settings file of TCP/IP mode, topmost.
+const QByteArray SettingsFile = "[CONFIG]\r\nOutput=5\r\nTCP/IP Mode=Yes\r\nStay On Top=Yes\r\n[TCP/IP]\r\nIP Port=1250\r\n"
+                                "IP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n";
 
-// The real window with a fresh state, faked ports and AppDir in a temporary directory. Messages
-// and dialogs are recorded with the real window's order at that moment.
+// The real window with a fresh state, faked ports and AppDir in a temporary directory.
 struct WindowPanel {
     QTemporaryDir dir;
     PanelState s;
@@ -48,25 +38,9 @@ struct WindowPanel {
     Panel panel{s, window, prompts, clock, server, link, worker};
     MainWindow window{panel};
 
-    WindowPanel()
-    {
-        s.AppDir = dir.path() + QDir::separator();
-        prompts.windowOrderNow = [this] { return isTopMost(window) ? TopMost : NotTopMost; };
-    }
+    WindowPanel() { s.AppDir = dir.path() + QDir::separator(); }
 
     QString settingsPath() const { return s.AppDir + QStringLiteral("zebntpnl.ini"); }
-
-    bool writeSettings(const QByteArray& contents) const
-    {
-        QFile f(settingsPath());
-        return f.open(QIODevice::WriteOnly) && f.write(contents) == contents.size();
-    }
-
-    QByteArray setting(const char* section, const char* key) const
-    {
-        IniFile ini;
-        return IniFile::load(settingsPath(), ini) ? ini.value(section, key) : QByteArray("<unreadable>");
-    }
 
     // Destination 4 with four sources offered, the current one at index 1 (channel 11), as the
     // display leaves it once the tables are in.
@@ -89,10 +63,6 @@ struct WindowPanel {
     }
 
     QComboBox* sourceBox() const { return window.findChild<QComboBox*>(QStringLiteral("cmboSourceSelect")); }
-    QLabel* statusPanel(int n) const
-    {
-        return window.findChild<QLabel*>(QStringLiteral("StatusBar1Panel%1").arg(n));
-    }
 };
 
 } // namespace
@@ -106,67 +76,13 @@ private Q_SLOTS:
         QApplication::setQuitOnLastWindowClosed(false);
     }
 
-    // The window carries out what start-up asks of the view (the paths themselves are the logic's
-    // tests). Messages and dialogs of a failed start come while the window is not topmost.
-    void startup_data()
-    {
-        QTest::addColumn<QByteArray>("settings");  // empty: no settings file
-        QTest::addColumn<bool>("filesReadable");
-        QTest::addColumn<bool>("sourceEnabled");
-        QTest::addColumn<bool>("topMost");
-        QTest::addColumn<QStringList>("asked");
-        QTest::addColumn<QString>("status1");
-
-        QTest::newRow("TCP/IP") << settingsFile("Yes", "Yes", "250", "1") << true << true << true << QStringList()
-                                << QStringLiteral("Not Specified");
-        QTest::newRow("File mode, files missing")
-            << settingsFile("No", "No", "250", "5") << false << false << false
-            << QStringList{QStringLiteral("Error Reading File"), QStringLiteral("dialog:%1").arg(int(Dialog::Setup))}
-            << QStringLiteral("Destination Controlled (NC) ");
-        // Topmost afterwards although no setting asked for it.
-        QTest::newRow("no settings file")
-            << QByteArray() << true << false << true
-            << QStringList{QStringLiteral("Configuration Error"), QStringLiteral("dialog:%1").arg(int(Dialog::Login)),
-                           QStringLiteral("dialog:%1").arg(int(Dialog::Setup))}
-            << QStringLiteral("Not Specified");
-    }
-
-    void startup()
-    {
-        QFETCH(QByteArray, settings);
-        QFETCH(bool, filesReadable);
-        QFETCH(bool, sourceEnabled);
-        QFETCH(bool, topMost);
-        QFETCH(QStringList, asked);
-        QFETCH(QString, status1);
-
-        WindowPanel p;
-        if (!settings.isEmpty())
-            QVERIFY(p.writeSettings(settings));
-        p.server.filesReadable = filesReadable;
-
-        Form_Load(p.panel);
-
-        QComboBox* box = p.sourceBox();
-        QCOMPARE(box->count(), 1);
-        QCOMPARE(box->currentText(), QStringLiteral("No System"));
-        QCOMPARE(box->isEnabled(), sourceEnabled);
-        QCOMPARE(isTopMost(p.window), topMost);
-        QCOMPARE(p.prompts.titles(), asked);
-        for (const auto& a : p.prompts.asked)
-            QCOMPARE(a.windowOrder, NotTopMost);
-        QCOMPARE(p.statusPanel(1)->text(), status1);
-        QCOMPARE(p.statusPanel(2)->text(), QStringLiteral("NF"));
-        QVERIFY(p.window.statusBar()->isAncestorOf(p.statusPanel(2)));
-    }
-
     // The window keeps its size and the source box its place, whatever texts it is given; it is
     // never narrower than the classic 2640 twips (176 pixels), and wide enough that a destination
     // of 16 characters of the font's widest letter and every connection state show whole.
     void readableFixedLayout()
     {
         WindowPanel p;
-        QVERIFY(p.writeSettings(settingsFile("Yes", "Yes", "100", "1")));
+        WriteTestFile(p.settingsPath(), SettingsFile);
         Form_Load(p.panel);
         p.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&p.window));
@@ -217,7 +133,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, exitFirst);
         WindowPanel p;
-        QVERIFY(p.writeSettings(settingsFile("Yes", "Yes", "100", "1")));
+        WriteTestFile(p.settingsPath(), SettingsFile);
         Form_Load(p.panel);
         p.window.show();
         QWidget other;  // another window of the program, closed by the shut-down as well
@@ -235,84 +151,36 @@ private Q_SLOTS:
         p.s.OutputControlled = 11;
         end(exitFirst);
         QVERIFY(p.s.ShutDownDone);
-        QCOMPARE(p.setting("CONFIG", "Output"), QByteArray("12"));
+        QVERIFY(ReadTestFile(p.settingsPath()).contains("\nOutput=12\r\n"));
         QVERIFY(!p.window.isVisible());
         QVERIFY(!other.isVisible());
         QVERIFY(!p.server.pollEnabled);
-        QCOMPARE(p.server.connects, 1);
-        QCOMPARE(p.server.disconnects, 0);
 
         p.s.OutputControlled = 20;
         end(!exitFirst);
         Unload_Program(p.panel);
-        QCOMPARE(p.setting("CONFIG", "Output"), QByteArray("12"));
+        QVERIFY(ReadTestFile(p.settingsPath()).contains("\nOutput=12\r\n"));
     }
 
-    // The operator's keys on the closed box each choose one entry: one take, and the box stays on
-    // the current source until the server reports the new one. Selections by code take nothing.
-    void keyboardTakes_data()
-    {
-        QTest::addColumn<int>("key");        // 0: type the text instead
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("source");     // -1: no take
-        QTest::newRow("Down") << int(Qt::Key_Down) << QString() << 12;
-        QTest::newRow("Up") << int(Qt::Key_Up) << QString() << 10;
-        QTest::newRow("typing d") << 0 << QStringLiteral("d") << 13;
-        QTest::newRow("typing the current source") << 0 << QStringLiteral("b") << -1;
-        QTest::newRow("typing no source") << 0 << QStringLiteral("x") << -1;
-    }
-
+    // The box takes the keyboard when it is enabled after the window was shown. The operator's key
+    // on the closed box chooses one entry: one take, and the box stays on the current source until
+    // the server reports the new one. Selections by code take nothing.
     void keyboardTakes()
     {
-        QFETCH(int, key);
-        QFETCH(QString, typed);
-        QFETCH(int, source);
         WindowPanel p;
-        p.populate();
         p.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&p.window));
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        p.populate();
         QComboBox* box = p.sourceBox();
+        QCOMPARE(QApplication::focusWidget(), box);
         QSignalSpy activated(box, &QComboBox::activated);
         p.window.setSourceIndex(3);
         p.window.setSourceText(QStringLiteral("Studio B  (ch 9)"));
         p.window.setSourceIndex(1);
-
-        if (key)
-            QTest::keyClick(box, Qt::Key(key));
-        else
-            QTest::keyClicks(box, typed);
-
-        std::vector<std::pair<int, int>> expected;
-        if (source >= 0)
-            expected.push_back({4, source});
-        QCOMPARE(p.server.takes, expected);
-        QCOMPARE(activated.count(), int(expected.size()));
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(p.server.takes, (std::vector<std::pair<int, int>>{{4, 12}}));
+        QCOMPARE(activated.count(), 1);
         QCOMPARE(box->currentIndex(), 1);
-    }
-
-    // The box takes the keyboard when the window is shown, or when it is enabled later.
-    void sourceBoxHasFocus_data()
-    {
-        QTest::addColumn<bool>("enabledBeforeShow");
-        QTest::addColumn<bool>("disabledMeanwhile");  // the link was lost and is back
-        QTest::newRow("enabled, then shown") << true << false;
-        QTest::newRow("shown, then enabled") << false << false;
-        QTest::newRow("disabled and enabled again") << true << true;
-    }
-
-    void sourceBoxHasFocus()
-    {
-        QFETCH(bool, enabledBeforeShow);
-        QFETCH(bool, disabledMeanwhile);
-        WindowPanel p;
-        if (enabledBeforeShow)
-            p.populate();
-        p.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&p.window));
-        if (disabledMeanwhile)
-            p.window.setSourceBoxEnabled(false);
-        p.populate();
-        QCOMPARE(QApplication::focusWidget(), p.sourceBox());
     }
 
     // A result shown while the salvo timer runs does not start its second over.
