@@ -70,8 +70,6 @@ public:
     std::function<int()> windowOrderNow;  // the order to record, when not the view's (a real window)
 
     bool hold = false;
-    // Windows held open, oldest first.
-    int openCount() const { return static_cast<int>(m_held.size()); }
     // Answers the oldest window held open (as the script says); false when none is.
     bool answerOldest();
 
