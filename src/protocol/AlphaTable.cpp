@@ -40,28 +40,41 @@ void AlphaStep(Panel& panel, Step&& step)
     }
 }
 
-// A step that sets one table entry per name: a bad entry is skipped, the others are still set,
-// and the step's first failure is logged once.
+// A step that sets one table entry per name: an entry outside its table is skipped, the others
+// are still set, and the step's first failure is logged once. Nothing is thrown per entry: a
+// broken table may have thousands of them.
 class EntryStep {
 public:
-    template <class Entry>
-    void attempt(Entry&& entry)
+    // Entry index of the table, or nullptr (a failure of the step) when it has no such entry.
+    template <class Vector>
+    auto* at(Vector& table, qint64 index, const char* name)
     {
-        try {
-            entry();
-        } catch (const TableFault& e) {
-            if (!m_first)
-                m_first = e.failure;
-        }
+        decltype(&table[0]) entry = nullptr;
+        if (index >= 0 && index < static_cast<qint64>(table.size()))
+            entry = &table[static_cast<std::size_t>(index)];
+        else if (!m_first)
+            m_first = Miss{name, index, static_cast<qint64>(table.size())};
+        return entry;
+    }
+    template <class Vector>
+    void set(Vector& table, qint64 index, const char* name, int value)
+    {
+        if (auto* entry = at(table, index, name))
+            *entry = value;
     }
     void report(Panel& panel) const
     {
         if (m_first)
-            LogAlphaFailure(panel, *m_first);
+            LogAlphaFailure(panel, OutOfRangeFailure(m_first->table, m_first->index, m_first->size));
     }
 
 private:
-    std::optional<Failure> m_first;
+    struct Miss {
+        const char* table;
+        qint64 index;
+        qint64 size;
+    };
+    std::optional<Miss> m_first;  // its text is made only when it is logged
 };
 
 struct AlphaEntry {
@@ -143,7 +156,8 @@ void StoreSources(Panel& panel, const AlphaTable& t)
 
     EntryStep positions;
     for (int i = 0; i < s.NumInputs; ++i)
-        positions.attempt([&] { CheckedAt(s.InputPosition, CheckedAt(s.InputChannelList, i, "InputChannelList"), "InputPosition") = i; });
+        if (const int* channel = positions.at(s.InputChannelList, i, "InputChannelList"))
+            positions.set(s.InputPosition, *channel, "InputPosition", i);
     positions.report(panel);
 
     // A later source table (the first complete load is over): rebuild the view and select the
@@ -196,7 +210,7 @@ void StoreSalvos(Panel& panel, const AlphaTable& t)
         s.SalvoPosition.assign(static_cast<std::size_t>(n), 0);
         EntryStep positions;
         for (int i = 0; i < n; ++i)
-            positions.attempt([&] { CheckedAt(s.SalvoPosition, s.SalvoNumberList[static_cast<std::size_t>(i)], "SalvoPosition") = i; });
+            positions.set(s.SalvoPosition, s.SalvoNumberList[static_cast<std::size_t>(i)], "SalvoPosition", i);
         positions.report(panel);
     }
     s.PendingTables &= ~Tables::Salvos;
@@ -241,7 +255,7 @@ void ProcessAlphaTable(Panel& panel, const QByteArray& message)
     t.position.assign(static_cast<std::size_t>(n), 0);
     EntryStep positions;
     for (int i = 0; i < n; ++i)
-        positions.attempt([&] { CheckedAt(t.position, t.entries[static_cast<std::size_t>(i)].number, "position") = i; });
+        positions.set(t.position, t.entries[static_cast<std::size_t>(i)].number, "position", i);
     positions.report(panel);
 
     switch (t.type) {

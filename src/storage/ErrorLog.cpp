@@ -86,6 +86,8 @@ QString ErrorLogArchiveName(const QDateTime& when)
 void LogError(PanelState& s, const Clock& clock, const QString& message, const QString& title,
               const Failure& failure)
 {
+    if (!s.ErrorLogEnabled)
+        return;  // not even the line is made
     WriteErrorLine(s, clock,
                    message + QStringLiteral(": Error # ") + QString::number(failure.number)
                        + QStringLiteral(" - ") + failure.description,
