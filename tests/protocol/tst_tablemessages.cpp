@@ -219,6 +219,21 @@ private Q_SLOTS:
         QTEST(t.after(message), "after");
         QVERIFY(!t.s.Updating);
     }
+
+    // Channels beyond the table's own count: each step's first bad entry is logged, once.
+    void badEntriesLoggedOnce()
+    {
+        Rig t;
+        t.s.ErrorLogEnabled = true;
+        MessageBuilder b(Cmd::AlphaTable);
+        b.byte(10).byte(1).int14(3).int14(0).bytes("a").int14(5).bytes("b").int14(1).bytes("c").int14(7);
+        t.s.RxBuffer = b.finish();
+        ProcessCommand(t.panel);
+        const QStringList lines = t.logLines();
+        QCOMPARE(lines.size(), 2);  // the table's positions, then the sources' positions
+        QVERIFY(lines[0].endsWith(QStringLiteral("Error # 9 - Subscript out of range: position(5) of 3")));
+        QVERIFY(lines[1].endsWith(QStringLiteral("Error # 9 - Subscript out of range: InputPosition(5) of 3")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTableMessages)
