@@ -38,6 +38,23 @@ private Q_SLOTS:
         QCOMPARE(t.view.sourceItems.join(u'|'), displayList.isEmpty() ? QStringLiteral("stale") : QStringLiteral("Aux   (ch 3)|Mic   (ch 1)"));
         QCOMPARE(t.view.windowOrderLog, (QStringList{QString::number(NotTopMost), QString::number(stayOnTop)}));
     }
+
+    // Connect/Disconnect follows the link, not the switcher behind it.
+    void connectCommand_data()
+    {
+        Columns<bool, bool, QString>("connected", "switcherOnline", "calls");
+        QTest::newRow("link up, switcher absent") << true << false << "disconnect";
+        QTest::newRow("link down") << false << false << "connect";
+    }
+    void connectCommand()
+    {
+        auto [connected, online, calls] = Fetch<bool, bool, QString>("connected", "switcherOnline", "calls");
+        TestPanel t;
+        t.s.Connected = connected;
+        t.s.SystemOnline = online;
+        mnuConnect_Click(t.panel);
+        QCOMPARE(t.server.connects == 1 ? QStringLiteral("connect") : t.server.disconnects == 1 ? QStringLiteral("disconnect") : QString(), calls);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMenus)
