@@ -69,13 +69,13 @@ private Q_SLOTS:
         auto [typed, fault, outcome] = Fetch<QString, PasswordField, QString>("typed", "fault", "outcome");
         const QStringList f = typed.split(u'|');
         LoginPanel t;
+        QCOMPARE(UserPassword_Activate(t.panel), QStringLiteral("operator"));  // the name to change
         QCOMPARE(UserPassword_Ok(t.panel, {f[0], f[1], f[2], f[3]}), fault);
         QCOMPARE(t.outcome(), outcome);
         LoginPanel back;  // a change is in the settings file
         QFile::copy(t.path(SettingsFileName), back.path(SettingsFileName));
         QCOMPARE(ReadSettings(back.panel) ? back.outcome() : QString(), fault == PasswordField::None ? outcome : QString());
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestLogin)
