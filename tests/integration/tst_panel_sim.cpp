@@ -111,8 +111,9 @@ private Q_SLOTS:
         QCOMPARE(p.box()->currentText(), entry(sim.model().sourceNames()[std::size_t(current)], current));
     }
 
-    // File mode: the panel reads the simulator's files, a take becomes a command file that the
-    // simulator carries out, the next poll tick shows it.
+    // File mode: the panel reads the simulator's files (a name cut to their 8 characters, an
+    // inhibited source hidden), a take becomes a command file that the simulator carries out,
+    // the next poll tick shows it.
     void fileModeEndToEnd_data()
     {
         QTest::addColumn<int>("sources");
@@ -131,7 +132,9 @@ private Q_SLOTS:
         config.sources = sources;
         config.destinations = destinations;
         config.systemType = type;
+        config.inhibits = {{5, 2}};  // source 6 may not feed the controlled destination
         RouterModel model(config);
+        model.setSourceName(0, "LONG NAME OF 16");  // longer than the files' 8 characters
         FileServerOptions options;
         options.directory = files.path();
         options.scanMilliseconds = 1000000;  // scanned by the test
@@ -150,6 +153,9 @@ private Q_SLOTS:
         };
         QTRY_VERIFY_WITH_TIMEOUT(p.box()->isEnabled(), Bound);
         QCOMPARE(p.box()->currentText(), entry(model.sourceNames()[std::size_t(model.sourceOf(2))], model.sourceOf(2)));
+        QVERIFY(model.sourceOf(2) != 5);
+        QCOMPARE(p.box()->count(), model.routableSourceCount() - 1);
+        QVERIFY(p.box()->findText(entry("LONG NAM", 0)) >= 0 && p.box()->findText(entry("SRC 06", 5)) < 0);
         tick();
         QCOMPARE(p.status(2), QStringLiteral("OK"));
 
