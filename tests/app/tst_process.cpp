@@ -48,7 +48,7 @@ struct PanelProcess {
         return process.waitForStarted(Bound)
             && QTest::qWaitFor([this] { return CatchesSignal(process.processId(), SIGTERM); }, Bound);
     }
-    void signal(int number) const { ::kill(static_cast<pid_t>(process.processId()), number); }
+    void signal(int number) const { SignalProcess(process, number); }
     // Waits until the window that `shown` names (an objectName, or a box's quoted title) shows.
     bool shows(const QByteArray& shown)
     {
@@ -224,7 +224,7 @@ private Q_SLOTS:
         }, 20000));
         for (int i = 0; i < 2; ++i) {
             QVERIFY(QTest::qWaitFor([&] { return CatchesSignal(panels[i]->processId(), SIGTERM); }, 20000));
-            ::kill(static_cast<pid_t>(panels[i]->processId()), i == 0 ? SIGTERM : SIGINT);
+            SignalProcess(*panels[i], i == 0 ? SIGTERM : SIGINT);
         }
         for (int i = 0; i < 2; ++i) {
             QVERIFY(panels[i]->waitForFinished(20000));

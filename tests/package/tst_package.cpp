@@ -116,7 +116,7 @@ private Q_SLOTS:
             return server.connectionCount() == 1 && server.sessions()[0]->messagesReceived() > 0;
         }, 20000));
         QVERIFY(QTest::qWaitFor([&] { return CatchesSignal(panel.processId(), SIGTERM); }, 20000));
-        ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
+        SignalProcess(panel, SIGTERM);
         QVERIFY(panel.waitForFinished(20000));
         QCOMPARE(panel.exitCode(), 0);
 

@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 void RecordingView::setWindowOrder(int order)
 {
@@ -207,4 +210,10 @@ LoadedPanel::LoadedPanel(int type, const QStringList& sourceNames, QList<int> ch
     s.ComboChannelList.assign(names.size(), 0);
     s.resizeInhibitMap(s.NumInputs, s.NumOutputs);
     s.DisplayList = displayList;
+}
+
+void SignalProcess(const QProcess& process, int number)
+{
+    if (const qint64 pid = process.processId(); pid > 0)
+        ::kill(static_cast<pid_t>(pid), number);
 }

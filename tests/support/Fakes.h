@@ -199,6 +199,10 @@ void WriteTestFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadTestFile(const QString& path);
 // The error log's lines after its header.
 QStringList ErrorLogLines(const QString& appDir);
+class QProcess;
+// Sends a signal to a started program; nothing when it is not running (a process id of 0 would
+// signal the test's own process group: ctest and whatever runs it).
+void SignalProcess(const QProcess& process, int number);
 
 // Helpers of the tests that run the real program.
 // True once the process has installed its own handler for the signal (SigCgt in /proc).
