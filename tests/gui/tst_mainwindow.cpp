@@ -189,9 +189,10 @@ private Q_SLOTS:
         WindowPanel p;
         const auto* timer = p.window.findChild<QTimer*>(QStringLiteral("tmrSalvoMsg"));
         p.window.setSalvoTimerEnabled(true);
-        QTest::qWait(100);
+        QTest::qWait(300);
         p.window.setSalvoTimerEnabled(true);
-        QVERIFY(timer->isActive() && timer->remainingTime() <= 950);
+        // A coarse timer may fire up to 5 % early, so a restarted one may say 950 ms.
+        QVERIFY(timer->isActive() && timer->remainingTime() <= 850);
     }
 
     // Raising or lowering the window re-creates it; it stays where it was, the same size, shown.
