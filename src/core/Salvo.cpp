@@ -25,10 +25,9 @@ constexpr int KeyEntries = 255;
 template <class T>
 std::optional<T> Entry(const std::vector<T>& table, qsizetype i, const char* name, Failure& failure)
 {
-    const auto size = static_cast<qsizetype>(table.size());
-    if (i >= 0 && i < size)
-        return table[static_cast<std::size_t>(i)];
-    failure = OutOfRangeFailure(name, i, size);
+    if (const T* entry = EntryIfAny(table, i))
+        return *entry;
+    failure = OutOfRangeFailure(name, i, static_cast<qint64>(table.size()));
     return std::nullopt;
 }
 

@@ -49,10 +49,8 @@ public:
     template <class Vector>
     auto* at(Vector& table, qint64 index, const char* name)
     {
-        decltype(&table[0]) entry = nullptr;
-        if (index >= 0 && index < static_cast<qint64>(table.size()))
-            entry = &table[static_cast<std::size_t>(index)];
-        else if (!m_first)
+        auto* entry = EntryIfAny(table, index);
+        if (!entry && !m_first)
             m_first = Miss{name, index, static_cast<qint64>(table.size())};
         return entry;
     }

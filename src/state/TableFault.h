@@ -20,11 +20,18 @@ inline Failure OutOfRangeFailure(const char* table, qint64 index, qint64 size)
             QStringLiteral("Subscript out of range: %1(%2) of %3").arg(QLatin1String(table)).arg(index).arg(size)};
 }
 
+// Entry i of a table, or nullptr when the table has no such entry.
+template <class Vector>
+auto* EntryIfAny(Vector& table, qint64 i)
+{
+    return i >= 0 && i < static_cast<qint64>(table.size()) ? &table[static_cast<std::size_t>(i)] : nullptr;
+}
+
 // Entry i of a table, or a TableFault when the table has no such entry.
 template <class Vector>
 auto& CheckedAt(Vector& table, qint64 i, const char* name)
 {
-    if (i < 0 || i >= static_cast<qint64>(table.size()))
-        throw TableFault{OutOfRangeFailure(name, i, static_cast<qint64>(table.size()))};
-    return table[static_cast<std::size_t>(i)];
+    if (auto* entry = EntryIfAny(table, i))
+        return *entry;
+    throw TableFault{OutOfRangeFailure(name, i, static_cast<qint64>(table.size()))};
 }
