@@ -39,8 +39,7 @@ struct PanelProcess {
     }
     bool start(int answers = 0)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcessEnvironment env = ProgramEnvironment(dir.path());
         env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(OPERATOR_LIBRARY));
         env.insert(QStringLiteral("TOVA_ANSWER_BOXES"), QString::number(answers));
         process.setProcessEnvironment(env);
@@ -64,12 +63,6 @@ struct PanelProcess {
     }
     QByteArray settings() const { return ReadTestFile(dir.filePath(QStringLiteral("zebntpnl.ini"))); }
 };
-
-QByteArray FileModeSettings(const QString& serverPath)
-{
-    return "[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\n[FILE]\r\nServer path=" + serverPath.toLatin1()
-        + "\r\nRefresh Rate=100\r\nTime Out=5\r\n[TCP/IP]\r\nIP Port=1250\r\n";
-}
 
 } // namespace
 
@@ -95,7 +88,7 @@ private Q_SLOTS:
         QFETCH(int, answers);
         QFETCH(QByteArray, shown);
         QTemporaryDir emptyServer;
-        const QByteArray settings = FileModeSettings(emptyServer.path() + u'/');
+        const QByteArray settings = FileModeSettingsFile(emptyServer.path() + u'/');
         PanelProcess panel(damaged ? QByteArray(settings).replace("Refresh Rate=100", "Refresh Rate=100 ms") : settings);
         QVERIFY(panel.start(answers));
         // Both the window start-up waits at and the main window: every window shown so far is read.
@@ -128,7 +121,7 @@ private Q_SLOTS:
         QString why;
         QVERIFY2(share.mount(files.dir.path(), &why), qPrintable(why));
 
-        PanelProcess panel(FileModeSettings(share.path()));
+        PanelProcess panel(FileModeSettingsFile(share.path()));
         QVERIFY(panel.start());
         QTest::qWait(500);
         share.hang();
@@ -194,11 +187,7 @@ private Q_SLOTS:
         SimServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         QTemporaryDir home;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
-        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), home.filePath(QStringLiteral("etc")));
+        const QProcessEnvironment env = ProgramEnvironment(home.path());
 
         const QStringList names{QStringLiteral("north"), QStringLiteral("south")};
         const int outputs[] = {3, 7};

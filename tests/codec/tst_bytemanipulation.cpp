@@ -13,13 +13,6 @@ class TestByteManipulation final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Two 7-bit groups, low group first, both ways.
-    void int14()
-    {
-        QCOMPARE(Int14At(hex("81150A"), 1), 1301);
-        QCOMPARE(MessageBuilder(0x81).int14(1301).finish().mid(1, 2), hex("150A"));
-    }
-
     // CheckSum(message, skip) or, for skip -1, whether a received frame's checksum matches; and
     // the 1-based position of the end byte.
     void checkSum_data()

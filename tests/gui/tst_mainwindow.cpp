@@ -22,8 +22,7 @@ namespace {
 bool isTopMost(const QWidget& window) { return window.windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
 // A settings file of TCP/IP mode, topmost.
-const QByteArray SettingsFile = "[CONFIG]\r\nOutput=5\r\nTCP/IP Mode=Yes\r\nStay On Top=Yes\r\n[TCP/IP]\r\nIP Port=1250\r\n"
-                                "IP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n";
+const QByteArray SettingsFile = TcpIpSettingsFile(5, 1250, "Stay On Top=Yes\r\n", "Poll Rate=1\r\nTime Out=30\r\n");
 
 // The real window with a fresh state, faked ports and AppDir in a temporary directory.
 struct WindowPanel {

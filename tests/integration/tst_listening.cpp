@@ -26,12 +26,6 @@ constexpr int Bound = 5000;  // ms, for every wait on the network or the worker
 // The panel exactly as main() builds it, started from the given settings file.
 using LivePanel = LiveProgram;
 
-QByteArray FileModeSettings(const QString& serverPath)
-{
-    return "[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n[FILE]\r\nServer path="
-        + serverPath.toLatin1() + "\r\nRefresh Rate=200\r\nTime Out=1\r\n[TCP/IP]\r\nIP Port=1250\r\n";
-}
-
 // The top-level window of that name that is showing, or null.
 QWidget* Showing(const QString& objectName)
 {
@@ -82,8 +76,7 @@ private Q_SLOTS:
         SimServer sim(SmallRouter(), options);
         QVERIFY(sim.listen(QHostAddress::LocalHost, 0));
         sim.setPanelPollInterval(100);
-        LivePanel p("[CONFIG]\r\nOutput=2\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n[TCP/IP]\r\nIP Port="
-                    + QByteArray::number(sim.serverPort()) + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=1\r\n");
+        LivePanel p(TcpIpSettingsFile(2, sim.serverPort(), "Hide Inhibits=Yes\r\nStay On Top=No\r\n", "Poll Rate=1\r\nTime Out=1\r\n"));
         QVERIFY(WaitUntil([] { return Showing(QStringLiteral("frmSwitcherPassword")) != nullptr; }, Bound));
         const int answered = sim.sessions().front()->pollAnswersReceived();
 
@@ -132,9 +125,8 @@ private Q_SLOTS:
         if (!serverLate)
             QVERIFY(sim.listen(QHostAddress::LocalHost, port));
         sim.setPanelPollInterval(50);
-        LivePanel p("[CONFIG]\r\nOutput=2\r\nTCP/IP Mode=Yes\r\nStay On Top=No\r\n[TCP/IP]\r\nIP Port="
-                    + QByteArray::number(port) + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n"
-                    + (setting.isEmpty() ? QByteArray() : "Auto Reconnect=" + setting + "\r\n"));
+        LivePanel p(TcpIpSettingsFile(2, port, "Stay On Top=No\r\n",
+                                      "Poll Rate=1\r\nTime Out=30\r\n" + (setting.isEmpty() ? QByteArray() : "Auto Reconnect=" + setting + "\r\n")));
         int opened = 0;
         connect(&sim, &SimServer::connectionOpened, this, [&opened] { ++opened; });
         if (serverLate) {
@@ -156,7 +148,7 @@ private Q_SLOTS:
     {
         SimFiles files(SmallRouter());
         QVERIFY(files.start());
-        LivePanel p(FileModeSettings(files.path()));
+        LivePanel p(FileModeSettingsFile(files.path(), 200, 1));
         QVERIFY(WaitUntil([&p] { return p.box()->isEnabled() && p.status(2) == u"OK"; }, Bound));
 
         files.server.beginOutage();
@@ -188,7 +180,7 @@ private Q_SLOTS:
         QString why;
         QVERIFY2(share.mount(files.dir.path(), &why), qPrintable(why));
 
-        LivePanel p(FileModeSettings(share.path()));
+        LivePanel p(FileModeSettingsFile(share.path(), 200, 1));
         QVERIFY(WaitUntil([&p] { return p.box()->isEnabled() && p.status(2) == u"OK"; }, Bound));
 
         share.hang();

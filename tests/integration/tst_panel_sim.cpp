@@ -23,9 +23,7 @@ constexpr int Bound = 5000;  // ms, for every wait on the network
 struct RealPanel : LiveProgram {
     // TCP/IP mode against the simulator's port.
     RealPanel(quint16 port, int output)
-        : RealPanel("[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\nHide Inhibits=Yes\r\n"
-                    "Stay On Top=No\r\n[TCP/IP]\r\nIP Port=" + QByteArray::number(port)
-                    + "\r\nIP Address=127.0.0.1\r\nPoll Rate=1\r\nTime Out=30\r\n")
+        : RealPanel(TcpIpSettingsFile(output, port, "Hide Inhibits=Yes\r\nStay On Top=No\r\n", "Poll Rate=1\r\nTime Out=30\r\n"))
     {
     }
     explicit RealPanel(const QByteArray& settings) : LiveProgram(settings) {}
@@ -142,9 +140,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(server.start(&error), qPrintable(error));
 
-        RealPanel p("[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n"
-                    "[FILE]\r\nServer path=" + files.path().toLatin1() + "/\r\nRefresh Rate=100\r\nTime Out=5\r\n"
-                    "[TCP/IP]\r\nIP Port=1250\r\n");
+        RealPanel p(FileModeSettingsFile(files.path() + u'/'));
         p.panel.server.setPollEnabled(false);  // ticks are driven here
         // One tick, its files read by the worker and applied.
         const auto tick = [&p] {

@@ -102,14 +102,8 @@ private Q_SLOTS:
         const QByteArray provisioned = TcpIpSettingsFile(5, server.serverPort());
         WriteTestFile(bin + QStringLiteral("/zebntpnl.ini"), provisioned);
         const QString home = m_tmp.filePath(QStringLiteral("home"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("HOME"), home);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_tmp.filePath(QStringLiteral("no-etc")));
-
         QProcess panel;
-        panel.setProcessEnvironment(env);
+        panel.setProcessEnvironment(ProgramEnvironment(home));
         panel.start(bin + QStringLiteral("/tova-vantrel"), {});
         QVERIFY(panel.waitForStarted(10000));
         QVERIFY(QTest::qWaitFor([&] {

@@ -133,10 +133,27 @@ bool CatchesSignal(qint64 pid, int signal)
     return false;
 }
 
-QByteArray TcpIpSettingsFile(int output, quint16 port)
+QByteArray TcpIpSettingsFile(int output, quint16 port, const QByteArray& config, const QByteArray& tcpIp)
 {
-    return "[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\n[TCP/IP]\r\nIP Port="
-        + QByteArray::number(port) + "\r\nIP Address=127.0.0.1\r\n";
+    return "[CONFIG]\r\nOutput=" + QByteArray::number(output) + "\r\nTCP/IP Mode=Yes\r\n" + config + "[TCP/IP]\r\nIP Port="
+        + QByteArray::number(port) + "\r\nIP Address=127.0.0.1\r\n" + tcpIp;
+}
+
+QByteArray FileModeSettingsFile(const QString& serverPath, int refreshMs, int timeOut)
+{
+    return "[CONFIG]\r\nOutput=3\r\nTCP/IP Mode=No\r\nHide Inhibits=Yes\r\nStay On Top=No\r\n[FILE]\r\nServer path="
+        + serverPath.toLatin1() + "\r\nRefresh Rate=" + QByteArray::number(refreshMs) + "\r\nTime Out="
+        + QByteArray::number(timeOut) + "\r\n[TCP/IP]\r\nIP Port=1250\r\n";
+}
+
+QProcessEnvironment ProgramEnvironment(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), home + QStringLiteral("/etc"));
+    return env;
 }
 
 QByteArray I16(int v)

@@ -207,8 +207,14 @@ void SignalProcess(const QProcess& process, int number);
 // Helpers of the tests that run the real program.
 // True once the process has installed its own handler for the signal (SigCgt in /proc).
 bool CatchesSignal(qint64 pid, int signal);
-// A settings file in TCP/IP mode for the destination "Output" (1-based), server 127.0.0.1:port.
-QByteArray TcpIpSettingsFile(int output, quint16 port);
+// A settings file in TCP/IP mode for the destination "Output" (1-based), server 127.0.0.1:port;
+// config and tcpIp: further lines of those sections, "Key=value\r\n" each.
+QByteArray TcpIpSettingsFile(int output, quint16 port, const QByteArray& config = {}, const QByteArray& tcpIp = {});
+// A settings file in File mode for destination 3, inhibited sources hidden, not topmost.
+QByteArray FileModeSettingsFile(const QString& serverPath, int refreshMs = 100, int timeOut = 5);
+class QProcessEnvironment;
+// The environment of a started program: offscreen, with its own home and no system settings.
+QProcessEnvironment ProgramEnvironment(const QString& home);
 
 // A link of the given kind: the real one raises its events on the panel, a recording one needs none.
 template <class LinkT>
