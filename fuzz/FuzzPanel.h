@@ -80,8 +80,9 @@ public:
     }
     void scheduleReconnect(int) override {}
     void cancelReconnect() override {}
-    void setDecodeTimerEnabled(bool) override {}
+    void setDecodeTimerEnabled(bool enabled) override { decodeTimerEnabled = enabled; }
     qint64 written = 0;
+    bool decodeTimerEnabled = false;  // tmrDecode: the targets tick it only while it runs
 };
 
 struct FuzzPanel {
@@ -115,16 +116,22 @@ inline PanelState MinimalState(int channels)
 
 // One panel for the whole run, put back before each input into that state: building a new panel
 // (or copying a 256 x 256 one) per input spent most of the run allocating and clearing tables.
-inline FuzzPanel& FreshPanel(int channels = 16)
+// A panel already put back by the input before (PanelReset) is not copied again.
+inline FuzzPanel& FreshPanel(int channels = 16, bool keep = false)
 {
     static FuzzPanel* const panel = new FuzzPanel;
     static std::map<int, PanelState> initial;
-    auto start = initial.find(channels);
-    if (start == initial.end())
-        start = initial.emplace(channels, MinimalState(channels)).first;
-    panel->s = start->second;
-    panel->view.items = 0;
-    panel->link.written = 0;
+    static int untouched = 0;  // the channels of the state the panel holds as put back, or 0
+    if (untouched != channels) {
+        auto start = initial.find(channels);
+        if (start == initial.end())
+            start = initial.emplace(channels, MinimalState(channels)).first;
+        panel->s = start->second;
+        panel->view.items = 0;
+        panel->link.written = 0;
+        panel->link.decodeTimerEnabled = false;
+    }
+    untouched = keep ? channels : 0;
     return *panel;
 }
 
@@ -132,5 +139,5 @@ inline FuzzPanel& FreshPanel(int channels = 16)
 // libFuzzer runs every input that ends with more allocations than it began with a second time
 // and then looks for leaks, which cost more than the input itself.
 struct PanelReset {
-    ~PanelReset() { FreshPanel(); }
+    ~PanelReset() { FreshPanel(16, true); }
 };
