@@ -5,11 +5,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
+// Names of another length are told apart without comparing letters: a lookup passes every
+// section header, and every key of its section.
 bool sameName(QByteArrayView a, QByteArrayView b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -64,7 +68,7 @@ IniFile IniFile::parse(const QByteArray& contents)
         // hold one, and a stray one would otherwise change meaning when the file is rewritten.
         while (text.endsWith('\r'))
             text.chop(1);
-        ini.m_lines.push_back(classify(text));
+        ini.append(classify(text));
         start = end + 1;
     }
     return ini;
@@ -98,20 +102,25 @@ bool IniFile::load(const QString& path, IniFile& out, QString* error)
     return true;
 }
 
+void IniFile::append(Line line)
+{
+    if (line.kind == Line::Section)
+        m_headers.push_back(static_cast<int>(m_lines.size()));
+    m_lines.push_back(std::move(line));
+}
+
 int IniFile::findSection(const QByteArray& section) const
 {
-    for (std::size_t i = 0; i < m_lines.size(); ++i)
-        if (m_lines[i].kind == Line::Section && sameName(m_lines[i].name(), section))
-            return static_cast<int>(i);
+    for (const int header : m_headers)
+        if (sameName(m_lines[static_cast<std::size_t>(header)].name(), section))
+            return header;
     return -1;
 }
 
 int IniFile::sectionEnd(int header) const
 {
-    auto i = static_cast<std::size_t>(header) + 1;
-    while (i < m_lines.size() && m_lines[i].kind != Line::Section)
-        ++i;
-    return static_cast<int>(i);
+    const auto next = std::upper_bound(m_headers.begin(), m_headers.end(), header);
+    return next == m_headers.end() ? static_cast<int>(m_lines.size()) : *next;
 }
 
 int IniFile::findKey(int header, const QByteArray& key) const
@@ -143,8 +152,8 @@ bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const Q
     int header = findSection(section);
     if (header < 0) {
         if (!m_lines.empty() && !QByteArrayView(m_lines.back().text).trimmed().isEmpty())
-            m_lines.push_back(classify({}));
-        m_lines.push_back(classify('[' + section + ']'));
+            append(classify({}));
+        append(classify('[' + section + ']'));
         header = static_cast<int>(m_lines.size()) - 1;
     }
 
@@ -161,6 +170,9 @@ bool IniFile::setValue(const QByteArray& section, const QByteArray& key, const Q
     while (insertAt - 1 > header && QByteArrayView(m_lines[static_cast<std::size_t>(insertAt - 1)].text).trimmed().isEmpty())
         --insertAt;
     m_lines.insert(m_lines.begin() + insertAt, classify(key + '=' + value));
+    for (int& later : m_headers)
+        if (later >= insertAt)
+            ++later;
     return true;
 }
 

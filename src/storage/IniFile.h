@@ -46,6 +46,8 @@ private:
     };
 
     static Line classify(const QByteArray& text);
+    // Adds a line at the end.
+    void append(Line line);
     // Index of the header line of a section, or -1.
     int findSection(const QByteArray& section) const;
     // Index of a key line within the section that starts at header, or -1.
@@ -54,5 +56,6 @@ private:
     int sectionEnd(int header) const;
 
     std::vector<Line> m_lines;
+    std::vector<int> m_headers;  // the section header lines' indices, in order: a lookup passes only them
     QByteArray m_lineEnd = QByteArrayLiteral("\r\n");
 };
