@@ -1,3 +1,5 @@
+#include "support/Fakes.h"
+
 #include "app/CommandLine.h"
 
 #include <QTest>
@@ -11,10 +13,7 @@ private Q_SLOTS:
     // an error.
     void parse_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<CommandLine::Action>("action");
-        QTest::addColumn<QString>("settingsDir");
-        QTest::addColumn<QString>("profile");
+        Columns<QStringList, CommandLine::Action, QString, QString>("args", "action", "settingsDir", "profile");
 
         const auto row = [](const char* name, std::initializer_list<const char*> words, CommandLine::Action action,
                             const char* dir = "", const char* profile = "") {
@@ -31,10 +30,7 @@ private Q_SLOTS:
     }
     void parse()
     {
-        QFETCH(QStringList, args);
-        QFETCH(CommandLine::Action, action);
-        QFETCH(QString, settingsDir);
-        QFETCH(QString, profile);
+        auto [args, action, settingsDir, profile] = Fetch<QStringList, CommandLine::Action, QString, QString>("args", "action", "settingsDir", "profile");
         const CommandLine line = ParseCommandLine(QStringList{QStringLiteral("/usr/bin/tova-vantrel")} + args);
         QCOMPARE(line.action, action);
         QCOMPARE(line.dirs.settingsDir, settingsDir);

@@ -74,9 +74,7 @@ private Q_SLOTS:
     // writes the settings (a damaged file, or unreadable server files).
     void signalDuringStartUpDialog_data()
     {
-        QTest::addColumn<bool>("damaged");
-        QTest::addColumn<int>("answers");
-        QTest::addColumn<QByteArray>("shown");
+        Columns<bool, int, QByteArray>("damaged", "answers", "shown");
         QTest::newRow("Configuration Error") << true << 0 << QByteArray(" \"Configuration Error\"");
         QTest::newRow("login after it") << true << 1 << QByteArray("frmTovaLogin ");
         QTest::newRow("Error Reading File") << false << 0 << QByteArray(" \"Error Reading File\"");
@@ -84,9 +82,7 @@ private Q_SLOTS:
     }
     void signalDuringStartUpDialog()
     {
-        QFETCH(bool, damaged);
-        QFETCH(int, answers);
-        QFETCH(QByteArray, shown);
+        auto [damaged, answers, shown] = Fetch<bool, int, QByteArray>("damaged", "answers", "shown");
         QTemporaryDir emptyServer;
         const QByteArray settings = FileModeSettingsFile(emptyServer.path() + u'/');
         PanelProcess panel(damaged ? QByteArray(settings).replace("Refresh Rate=100", "Refresh Rate=100 ms") : settings);
@@ -144,20 +140,14 @@ private Q_SLOTS:
     // program would abort if it opened anything.
     void commandLineNeedsNoDisplay_data()
     {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("out");
-        QTest::addColumn<QByteArray>("err");
+        Columns<QString, int, QByteArray, QByteArray>("option", "exitCode", "out", "err");
         QTest::newRow("--help") << "--help" << 0 << QByteArray("--profile NAME") << QByteArray();
         QTest::newRow("--version") << "--version" << 0 << QByteArray("tova-vantrel " TOVA_VERSION "\n") << QByteArray();
         QTest::newRow("bad option") << "--bogus" << 2 << QByteArray() << QByteArray("'bogus'");
     }
     void commandLineNeedsNoDisplay()
     {
-        QFETCH(QString, option);
-        QFETCH(int, exitCode);
-        QFETCH(QByteArray, out);
-        QFETCH(QByteArray, err);
+        auto [option, exitCode, out, err] = Fetch<QString, int, QByteArray, QByteArray>("option", "exitCode", "out", "err");
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));

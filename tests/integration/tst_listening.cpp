@@ -100,8 +100,7 @@ private Q_SLOTS:
     // switcher absent stays up as it is. Absent or "No" leaves a lost link down.
     void autoReconnect_data()
     {
-        QTest::addColumn<QByteArray>("setting");
-        QTest::addColumn<QByteArray>("server");  // "closes" the link, starts "late", switcher "absent"
+        Columns<QByteArray, QByteArray>("setting", "server");  // server: "closes" the link, starts "late", switcher "absent"
         QTest::newRow("Yes, server closes the link") << QByteArray("Yes") << QByteArray("closes");
         QTest::newRow("Yes, server starts late") << QByteArray("Yes") << QByteArray("late");
         QTest::newRow("Yes, switcher absent") << QByteArray("Yes") << QByteArray("absent");
@@ -111,8 +110,7 @@ private Q_SLOTS:
     }
     void autoReconnect()
     {
-        QFETCH(QByteArray, setting);
-        QFETCH(QByteArray, server);
+        auto [setting, server] = Fetch<QByteArray, QByteArray>("setting", "server");
         const bool serverLate = server == "late";
         SessionOptions options;
         options.closeAfter = server == "closes" ? 10 : 0;

@@ -114,17 +114,13 @@ private Q_SLOTS:
     // the next poll tick shows it.
     void fileModeEndToEnd_data()
     {
-        QTest::addColumn<int>("sources");
-        QTest::addColumn<int>("destinations");
-        QTest::addColumn<int>("type");
+        Columns<int, int, int>("sources", "destinations", "type");
         QTest::newRow("classic files, 256 x 256") << 256 << 256 << 1201;
         QTest::newRow("extended files, 1351") << 40 << 12 << 1351;
     }
     void fileModeEndToEnd()
     {
-        QFETCH(int, sources);
-        QFETCH(int, destinations);
-        QFETCH(int, type);
+        auto [sources, destinations, type] = Fetch<int, int, int>("sources", "destinations", "type");
         QTemporaryDir files;
         RouterConfig config;
         config.sources = sources;
