@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -126,14 +127,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the layout of the others and the file the input replaces.
     const std::uint8_t mode = data[0];
     const bool extended = mode & 1;
-    QByteArray input(reinterpret_cast<const char*>(data + 1), static_cast<qsizetype>(size - 1));
     const Set& set = BaseSet(extended);
     const int target = (mode >> 1) & 3;
-    // A classic inhibit file is 64 KB. With bit 4 set a shorter input is only its start and the
-    // rest is zeros (nothing inhibited), so that short inputs reach the whole file's path: inputs
-    // grown to 64 KB cost a core's time in proportion and reach nothing else.
-    if (target == 2 && !extended && (mode & 16))
-        input = input.leftJustified(65536, '\0');
+    // The input is read in place. A classic inhibit file is 64 KB: with bit 4 set a shorter input
+    // is only its start and the rest is zeros (nothing inhibited), so that short inputs reach the
+    // whole file's path (inputs grown to 64 KB cost a core's time in proportion and reach nothing
+    // else). The padded file is one buffer kept for the run, so that a padded input costs no
+    // 64 KB allocation: only the bytes the previous input wrote are zeroed again.
+    const auto bytes = reinterpret_cast<const char*>(data + 1);
+    const auto length = static_cast<qsizetype>(size - 1);
+    static QByteArray padded(65536, '\0');
+    static qsizetype paddedDirty = 0;
+    QByteArray input;
+    if (target == 2 && !extended && (mode & 16) && length < padded.size()) {
+        char* p = padded.data();
+        std::memset(p, 0, static_cast<std::size_t>(paddedDirty));
+        std::memcpy(p, bytes, static_cast<std::size_t>(length));
+        paddedDirty = length;
+        input = padded;
+    } else {
+        input = QByteArray::fromRawData(bytes, length);
+    }
     // Every 256th input (the first one too, so that a single input run again takes both paths)
     // also goes through the whole read, tick and check on real files, which costs some twenty
     // times a file alone. A choice made from the input's bytes would be bred into every input by
