@@ -126,6 +126,8 @@ private Q_SLOTS:
         // Position 0 claims channel 20 of 0..19.
         QTest::newRow("source channel beyond the table") << Edit([](Files& f) { (f[u"lAlpha.ndf"_s] = ExtAlpha(0, 20, 10))[4 + 8 * 20] = 20; }) << alpha << "256|256|0";
         QTest::newRow("classic map short") << Edit([](Files& f) { f[u"Xptmap.ndf"_s].chop(1); }) << xpt << "256|256|0";
+        // Source 5 on destination 18, far into the file: nothing on destination 2.
+        QTest::newRow("classic inhibit in a later block") << Edit([](Files& f) { f[u"Inhbt.ndf"_s] = Inhibits(0, 0, 18, 5, 1); }) << "" << "256|256|0";
         QTest::newRow("classic inhibit short") << Edit([](Files& f) { f[u"Inhbt.ndf"_s].chop(1); }) << inhibit << "256|256|0";
         QTest::newRow("extended inhibit: '1'") << Edit([](Files& f) { f[u"lInhbt.ndf"_s] = Inhibits(4, 10, 2, 5, '1'); }) << "" << "256|256|1";
         QTest::newRow("no answer within Time Out") << Edit([](Files& f) { f[Hung] = {}; }) << alpha << "256|256|0";
