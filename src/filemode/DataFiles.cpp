@@ -27,6 +27,9 @@ bool ReadExactly(QIODevice& file, qint64 n, QByteArray& out)
     return out.size() == n;
 }
 
+// The same into a buffer of the caller's.
+bool ReadExactly(QIODevice& file, char* to, qint64 n) { return file.read(to, n) == n; }
+
 std::uint8_t U8(const QByteArray& b, qsizetype at) { return static_cast<std::uint8_t>(b[at]); }
 
 // Little-endian signed 16-bit value at the offset; callers have checked the length.
@@ -285,7 +288,6 @@ std::optional<InhibitTables> ParseInhibits(QIODevice& file, bool extended, qint6
     InhibitTables t;
     t.extended = extended;
     t.time = time;
-    QByteArray b;
     if (!extended) {
         // Row d, column s of the file is source s on destination d. The file is mostly zeros: only
         // its set pairs are kept. It is read a block at a time into the stack, since a 64 KB
@@ -294,7 +296,7 @@ std::optional<InhibitTables> ParseInhibits(QIODevice& file, bool extended, qint6
         char block[4096];
         static_assert(ClassicInhibitSize % sizeof block == 0);
         for (qint64 from = 0; from < ClassicInhibitSize; from += qint64(sizeof block)) {
-            if (file.read(block, qint64(sizeof block)) != qint64(sizeof block))
+            if (!ReadExactly(file, block, qint64(sizeof block)))
                 return std::nullopt;
             ForEachByte(QByteArrayView(block, sizeof block), 1, [&](qsizetype i) {
                 const qint64 at = from + i;
@@ -304,6 +306,7 @@ std::optional<InhibitTables> ParseInhibits(QIODevice& file, bool extended, qint6
         return t;
     }
 
+    QByteArray b;
     if (!ReadExactly(file, 4, b))
         return std::nullopt;
     const int rows = I16(b, 0);
