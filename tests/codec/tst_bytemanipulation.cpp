@@ -13,19 +13,20 @@ class TestByteManipulation final : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // CheckSum(message, skip) or, for skip -1, whether a received frame's checksum matches; and
-    // the 1-based position of the end byte.
+    // CheckSum(message, skip) or, for skip -1, whether a received frame is whole (its checksum
+    // right, every byte but the command and the end seven-bit); and the 1-based position of the end byte.
     void checkSum_data()
     {
         Columns<QByteArray, int, int, int>("message", "skip", "sum", "end");
         QTest::newRow("wraps to zero") << hex("817F01") << 0 << 0x00 << 0;
         QTest::newRow("frame right") << hex("81640569FF") << -1 << 1 << 5;
+        QTest::newRow("bit 7 right after the command") << hex("81E40569FF") << -1 << 0 << 5;
     }
     void checkSum()
     {
         QFETCH(QByteArray, message);
         QFETCH(int, skip);
-        QTEST(skip < 0 ? int(ChecksumMatches(message)) : CheckSum(message, skip), "sum");
+        QTEST(skip < 0 ? int(IsSevenBitMessage(message)) : CheckSum(message, skip), "sum");
         QTEST(FindEOM(message), "end");
     }
 

@@ -84,6 +84,10 @@ private Q_SLOTS:
         t.s.OutputAlphaList[6] = PlaceholderName;  // placeholders follow the destinations that exist
         t.view.setWindowOrder(TopMost);
         t.prompts.hold = held;
+        t.s.OutputControlled = 7;  // the last destination
+        UpdateAlphaData(t.panel);
+        QVERIFY(t.prompts.asked.empty());
+        t.s.OutputControlled = controlled;
         t.prompts.dialogHandler = [&t, loggedIn = loggedIn](Dialog d, const QString& tag) {
             t.s.LoggedIn = loggedIn;
             t.s.OutputControlled = d == Dialog::Setup ? 4 : t.s.OutputControlled;

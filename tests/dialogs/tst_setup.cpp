@@ -83,20 +83,21 @@ private Q_SLOTS:
         QVERIFY(f.form.focus == (address ? SetupField::txtIP : SetupField::None) && f.form.txtIP == QStringLiteral("10.0.0.1"));
         QVERIFY(f.prompts.asked[0].icon == (address ? MsgIcon::Critical : MsgIcon::None) && !QFile::exists(f.path(QStringLiteral("zebntpnl.ini"))));
         QCOMPARE(f.s.PollRate, typed.contains(u"=7") ? 7 : 1);
+        QCOMPARE(f.view.outputItems, QStringList{QStringLiteral("Server Not Verified")});  // no tables yet
     }
 
     // What OK does: "hide|connects|disconnects|poll interval|time-out ticks|reads|destination|
-    // Connect command|address". The largest values fit 32 bits: poll 3600 s arms a 3,600,000 ms timer.
+    // Connect command|address|status text". The largest values fit 32 bits: poll 3600 s arms a 3,600,000 ms timer.
     void ok_data()
     {
         Columns<bool, QString, QString>("tcpIp", "typed", "done");
         QTest::newRow("largest values, box position 2") << true << "txtIpPort=65535 txtPollRate=3600 txtIPTimeOut=3600 txtRefresh=32500 box=2"
-                                                        << "1|1|1|3600000|500|0|7|0|10.0.0.1";
-        QTest::newRow("address: leading zeros, above 255") << true << "txtIP=192.168.001.300" << "1|1|1|1000|500|0|0|0|192.168.1.255";
-        QTest::newRow("address: leading dot, fifth part") << true << "txtIP=.1.2.3.5" << "1|1|1|1000|500|0|0|0|0.1.2.4";
-        QTest::newRow("File to TCP/IP, same port") << false << "tcp txtIP=10.0.0.9" << "1|1|1|1000|500|0|0|1|10.0.0.9";
-        QTest::newRow("File, time-out 51 s") << false << "txtTimeout=51" << "1|0|0|100|510|1|0|0|10.0.0.1";
-        QTest::newRow("File, refresh 300 rounds") << false << "txtRefresh=300" << "1|0|0|300|167|1|0|0|10.0.0.1";
+                                                        << "1|1|1|3600000|500|0|7|0|10.0.0.1|No System";
+        QTest::newRow("address: leading zeros, above 255") << true << "txtIP=192.168.001.300" << "1|1|1|1000|500|0|0|0|192.168.1.255|No System";
+        QTest::newRow("address: leading dot, fifth part") << true << "txtIP=.1.2.3.5" << "1|1|1|1000|500|0|0|0|0.1.2.4|No System";
+        QTest::newRow("File to TCP/IP, same port") << false << "tcp txtIP=10.0.0.9" << "1|1|1|1000|500|0|0|1|10.0.0.9|No System";
+        QTest::newRow("File, time-out 51 s") << false << "txtTimeout=51" << "1|0|0|100|510|1|0|0|10.0.0.1|Destination:  [001]";
+        QTest::newRow("File, refresh 300 rounds") << false << "txtRefresh=300" << "1|0|0|300|167|1|0|0|10.0.0.1|Destination:  [001]";
     }
     void ok()
     {
@@ -108,7 +109,7 @@ private Q_SLOTS:
         QCOMPARE(QStringList({QString::number(hide.value_or(false)), QString::number(f.server.connects),
                  QString::number(f.server.disconnects), QString::number(f.server.pollInterval), QString::number(f.s.FileTimeOutTicks),
                  QString::number(f.server.reads), QString::number(f.s.OutputControlled), QString::number(f.view.menuEnabled[MenuCommand::Connect]),
-                 f.s.IpAddress}).join(u'|'), done);
+                 f.s.IpAddress, f.view.status1}).join(u'|'), done);
     }
 
     // The key filter ("admitted|discarded"), and the field help by the mode selected.
@@ -120,8 +121,9 @@ private Q_SLOTS:
             for (QChar c : typed)
                 QVERIFY2(c == u'|' || Setup_KeyAdmitted(field, c) == (typed.indexOf(c) < typed.indexOf(u'|')), qPrintable(typed + c));
         const QString help[][3] = {{QStringLiteral("txtRefresh"), QStringLiteral("Enter the Refresh Rate"), QStringLiteral("created and maintained by the Server Module. ")},
-                                   {QStringLiteral("txtTimeout"), QStringLiteral("Enter the Time Out"), QStringLiteral("Server Module when it fails to respond to its polls.")}};
-        for (int i = 0; i < 2; ++i) {  // File, TCP/IP
+                                   {QStringLiteral("txtTimeout"), QStringLiteral("Enter the Time Out"), QStringLiteral("Server Module when it fails to respond to its polls.")},
+                                   {QStringLiteral("lblPassword"), QStringLiteral("If desired, enter the Password"), QStringLiteral("prompted to enter the required password.")}};
+        for (int i = 0; i < 3; ++i) {  // File, TCP/IP, File
             const QString text = SetupHelp_ForControl(help[i][0], i % 2 == 1);
             QVERIFY2(text.startsWith(help[i][1]) && text.endsWith(help[i][2]), qPrintable(text));
         }

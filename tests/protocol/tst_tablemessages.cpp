@@ -68,8 +68,8 @@ struct Rig : TestPanel {
     // "key=value ...": type, inputs (NumInputs), pending (hex), controlled, populated, current
     // (source of the controlled destination), and box=N: a source box of N entries over four
     // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
-    // source 0; held: the boxes and dialogs stay open while the message is handled, and are
-    // answered after it.
+    // source 0; fed: destination 5 feeds destination 1; held: the boxes and dialogs stay open
+    // while the message is handled, and are answered after it.
     void setUp(const QString& line)
     {
         for (const QString& item : line.split(u' ', Qt::SkipEmptyParts)) {
@@ -82,6 +82,7 @@ struct Rig : TestPanel {
             else if (key == u"populated") s.PanelPopulated = true;
             else if (key == u"current") s.OutputStatus[std::size_t(s.OutputControlled)].Sources[0] = value;
             else if (key == u"held") prompts.hold = true;
+            else if (key == u"fed") s.OutputStatus[1].SourceCount = s.OutputStatus[1].OutputSourceCount = 1, s.OutputStatus[1].OutputSources[0] = 5;
             else if (key == u"box") {
                 s.NumInputs = 4;
                 s.ComboAlphaList = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("{D")};
@@ -187,6 +188,8 @@ private Q_SLOTS:
             "1: 0 0/0 0,0,0 | 2: 0 1/0 3,0,0 | box: -1 0 | pending=0");
         row("take: other destination", "box=4 pending=0", take(3, 2),
             "1: 0 0/0 0,0,0 | 2: 0 0/0 3,0,0 | box: -1 0 | pending=0");
+        row("take: on a destination fed by another", "box=4 pending=0 fed", take(3, 1),
+            "1: 0 1/1 3,0,0 / 5,0,0 | box: 2 2 | pending=0");
 
         // The source is selected once the operator has answered for a destination that does not
         // exist: destination 0, on source 0, which the cleared ComboChannelList holds at index 0.

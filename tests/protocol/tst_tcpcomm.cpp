@@ -113,6 +113,11 @@ private Q_SLOTS:
         QVERIFY(t.prompts.asked.empty());  // nobody asked for the automatic connects
         DisconnectSocket(t.panel);
         QVERIFY(!t.link.reconnectPending);
+        // A reconnect already due when the panel went over to File mode connects nothing.
+        const int connects = t.link.connectCalls;
+        t.s.TcpIpMode = false;
+        scktServer_ReconnectDue(t.panel);
+        QCOMPARE(t.link.connectCalls, connects);
     }
 
     // Each arrival and each tick decodes one message; a message split over arrivals is joined, and

@@ -35,6 +35,8 @@ private Q_SLOTS:
                                                       << QByteArray("[A]\r\na=1\r\nn=v\r\n\r\n[B]\r\nb=2\r\n");
         QTest::newRow("new key right before the next section") << QByteArray("[A]\r\na=1\r\n[B]\r\nb=2\r\n") << QByteArray("A|n|v")
                                                                << QByteArray("[A]\r\na=1\r\nn=v\r\n[B]\r\nb=2\r\n");
+        QTest::newRow("line ends of an empty first line") << QByteArray("\r\n[A]\r\na=1\r\n") << QByteArray("A|n|v")
+                                                          << QByteArray("\r\n[A]\r\na=1\r\nn=v\r\n");
         QTest::newRow("LF in value") << QByteArray("[A]\r\nk=1\r\n") << QByteArray("A|k|x\ny") << QByteArray();
     }
     void set()

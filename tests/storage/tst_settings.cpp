@@ -70,6 +70,8 @@ private Q_SLOTS:
                                                 << u"0|0|0|"_s + QString(256, u'1') + u"|-2||1|1|1000|1250||1|1||||1|-2"_s;
         QTest::newRow("Output leading number") << QByteArray("CONFIG|Output|12 studio") << 0 << "11";
         QTest::newRow("Output rounds") << QByteArray("CONFIG|Output|7.6") << 0 << "7";
+        QTest::newRow("Output after blanks") << QByteArray("CONFIG|Output| \t12") << 0 << "11";
+        QTest::newRow("Output with an exponent") << QByteArray("CONFIG|Output|1e1x") << 0 << "9";
         QTest::newRow("Refresh Rate 40000") << QByteArray("FILE|Refresh Rate|40000") << 6 << "32500";
         QTest::newRow("ticks follow the rate") << QByteArray("FILE|Refresh Rate|3") << 8 << "6667";
         QTest::newRow("Poll Rate 5000") << QByteArray("TCP/IP|Poll Rate|5000") << 11 << "3600";
@@ -123,11 +125,14 @@ private Q_SLOTS:
     }
 
     // A password that cannot be stored is a logged failure; the keys before it are still written.
+    // Each letter is stored shifted by its position: 0xFE first is the highest that can be.
     void writeFailures()
     {
         Settings t;
         std::tie(t.s.ServerPath, t.s.UserName, t.s.UserPassword) = std::tuple(QStringLiteral("/srv"), QStringLiteral("op"), QString::fromLatin1("\xff"));
+        t.s.IpPassword = QString::fromLatin1("\xfe");
         QVERIFY(!WriteSettings(t.panel));
+        QCOMPARE(t.stored("TCP/IP", "IP Password"), QByteArray("\xff"));
         QCOMPARE(t.stored("SECURITY", "User Name") + '/' + t.stored("SECURITY", "Password"), QByteArray("op/"));
         QVERIFY(t.lastLogged(QStringLiteral("Error writing ini file: Error # ")));
     }
