@@ -45,6 +45,7 @@ private Q_SLOTS:
         dispatchRow("password request, checksum not examined", "F20200000000000000000077FF", true, "80000361626329FF", "", true);
         dispatchRow("version 1301", "E5010000150A000020FF", true, "", "", true, 1301);
         dispatchRow("version, wrong checksum", "E5010000150A000021FF", true, "", "", true);
+        dispatchRow("version, a byte too many", "E5010000150A00000020FF", true, "", "", true);
     }
     void dispatch()
     {
@@ -58,6 +59,7 @@ private Q_SLOTS:
         QTEST(t.link.sent.join(), "sent");
         QTEST(t.s.RxBuffer, "rest");
         QTEST(t.s.SystemOnline, "onlineAfter");
+        QCOMPARE(t.s.SystemReady, in == hex("F4"));  // only a present switcher's tables are awaited
         QTEST(t.s.SystemType, "type");
         QCOMPARE(t.s.PollMissCount, in == hex("F4") || in == hex("F1") ? 0 : 7);
     }
@@ -94,16 +96,18 @@ private Q_SLOTS:
                                                  hex("80000261AC202FFF")}));
     }
 
-    // The OFF source of 1301 and 1351 goes as its own field; a source out of 14 bits is logged.
+    // A source goes in field 1028, the OFF source of 1301 and 1351 as its own field 1024; a source
+    // out of 14 bits is logged.
     void crosspointChange()
     {
         Connected t;
         t.s.SystemType = 1301;
         t.s.NumInputs = 21;
+        SendCrosspointChange(t.panel, 2, 5);
         SendCrosspointChange(t.panel, 2, 20);
         SendCrosspointChange(t.panel, 2, -1);
-        QCOMPARE(t.link.sent.join(), hex("FE00087F7F020008FF"));
-        QVERIFY(t.logLines().join(QString()).contains(QStringLiteral("Error Sending Crosspoint Change")));
+        QCOMPARE(t.link.sent.join(), hex("FE04080500020013FF" "FE00087F7F020008FF"));
+        QVERIFY(t.logLines().join(QString()).contains(QStringLiteral("Error Sending Crosspoint Change: Error # 5 - Channel out of range")));
     }
 };
 

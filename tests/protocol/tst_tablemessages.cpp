@@ -109,7 +109,7 @@ struct Rig : TestPanel {
     }
     // What the message left, by its kind ("-": a names table not stored):
     //   source names       names / channels / positions / NumInputs DisplayList / inhibit map
-    //   destination names  names / channels / positions / OutputListIndex status text
+    //   destination names  names / channels / positions / OutputListIndex status text / inhibit map
     //   map or take        per destination not fed by 77 as before, "destination: map byte K/feeders
     //                      source,A,B ... / feeder,A,B ..."; with a box: "box: selected index text"
     //   inhibit map        inhibited source:destination pairs / size of the map
@@ -127,7 +127,7 @@ struct Rig : TestPanel {
                 << joined(s.InputPosition) << QStringLiteral("%1 %2").arg(s.NumInputs).arg(s.DisplayList) << inhibits();
         else if (command == Cmd::AlphaTable && type == 20)
             out << QStringList(s.OutputAlphaList.begin(), s.OutputAlphaList.end()).join(u',') << joined(s.OutputChannelList)
-                << joined(s.OutputPosition) << QStringLiteral("%1 %2").arg(s.OutputListIndex).arg(view.status1);
+                << joined(s.OutputPosition) << QStringLiteral("%1 %2").arg(s.OutputListIndex).arg(view.status1) << inhibits();
         else if (command == Cmd::InhibitMap)
             out << inhibits();
         else if (command == Cmd::SalvoEvents)
@@ -170,7 +170,7 @@ private Q_SLOTS:
         row("B a A", "inputs=3", alpha(10, "B,a,A"), "a,A,B | 1 2 0 | 2 0 1 | 3 111 | 2:2 / 256x256 | pending=5280");
         row("1351 adds OFF", "type=1351", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 111 | none / 3x257 | pending=5280");
         row("new count of destinations asks for the inhibit map", "controlled=1 pending=200", sameNames(20, 3),
-            "x,x,x | 0 1 2 | 0 1 2 | 1 Destination: x [002] | pending=1000 | sent F20020000000000000000020FF");
+            "x,x,x | 0 1 2 | 0 1 2 | 1 Destination: x [002] | none / 257x4 | pending=1000 | sent F20020000000000000000020FF");
         row("wrong checksum", "", hex("FC 0A 01 01 00 00 00 62 00 00 6F FF"), "- | pending=5380");
 
         // Crosspoint map records, of K entries (at most 64) of a source, or with markers of a
@@ -182,8 +182,13 @@ private Q_SLOTS:
         row("long form, markers", "", crosspointMap(0x4A, 1, {{0, 10, 7, 1, 2}}, 3), "1: 0 1/1 77,0,0 / 7,1,2 | pending=5300");
         row("no entries: last source", "", crosspointMap(4, 0, {{0}}), "0: 0 0/0 255,0,0 | pending=5300");
         row("K = 65", "", crosspointMap(4, 0, k65), "0: 0 1/0 1,0,0 | pending=5380");
+        row("markers: a source after a destination", "", crosspointMap(0x44, 1, {{0, 10, 7, 0, 0, 3, 0}}), "1: 0 2/1 3,0,0 / 7,0,0 | pending=5300");
+        row("from the last destination on, no records", "", crosspointMap(4, 256, {}), "pending=5300");
 
-        // Only a take or a one-destination map of the controlled destination selects in the box.
+        // Only a take or a one-destination map of the controlled destination selects in the box,
+        // and a map only once it is the last table in.
+        row("map: the last table, of the controlled destination", "box=4 pending=80", crosspointMap(4, 1, {{0, 3, 0}}),
+            "1: 0 1/0 3,0,0 | box: 2 2 | pending=0");
         row("map: other destination", "box=4 pending=80", crosspointMap(4, 2, {{0, 3, 0}}),
             "1: 0 0/0 0,0,0 | 2: 0 1/0 3,0,0 | box: -1 0 | pending=0");
         row("take: other destination", "box=4 pending=0", take(3, 2),

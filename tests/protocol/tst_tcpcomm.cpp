@@ -174,7 +174,7 @@ private Q_SLOTS:
         QTEST(int(t.link.sent.count(Poll)), "polls");
         QCOMPARE(t.s.PendingTables, closeTicks.isEmpty() ? pending : Tables::All);
         if (pending == 0 && closeTicks.isEmpty()) {
-            QVERIFY(t.s.PanelPopulated && !t.s.Updating && t.view.sourceBoxEnabled);
+            QVERIFY(t.s.PanelPopulated && !t.s.Updating && t.view.sourceBoxEnabled && !t.view.sourceItems.isEmpty());
             QCOMPARE(t.view.status2, QStringLiteral("OK"));
         }
     }
@@ -186,6 +186,8 @@ private Q_SLOTS:
         LinkPanel t;
         t.connect();
         const QByteArray chunk(MaxRxBuffer / 2 + 1, char(Cmd::AlphaTable));
+        scktServer_DataArrival(t.panel, QByteArray(MaxRxBuffer, char(Cmd::AlphaTable)));  // full, not over
+        QVERIFY(t.logLines().isEmpty());
         for (int i = 0; i < 3; ++i) {
             scktServer_DataArrival(t.panel, chunk);
             QVERIFY(t.s.RxBuffer.size() <= MaxRxBuffer);
