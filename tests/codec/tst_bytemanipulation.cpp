@@ -19,6 +19,7 @@ private Q_SLOTS:
     {
         Columns<QByteArray, int, int, int>("message", "skip", "sum", "end");
         QTest::newRow("wraps to zero") << hex("817F01") << 0 << 0x00 << 0;
+        QTest::newRow("end byte first") << hex("FF") << 0 << 0x00 << 1;
         QTest::newRow("frame right") << hex("81640569FF") << -1 << 1 << 5;
         QTest::newRow("bit 7 right after the command") << hex("81E40569FF") << -1 << 0 << 5;
     }
@@ -35,6 +36,8 @@ private Q_SLOTS:
         Columns<QByteArray, QByteArray, QByteArray>("buffer", "message", "rest");
         QTest::newRow("broken right after its command") << hex("FCF4FF") << hex("F4") << hex("FF");
         QTest::newRow("0xF3 alone") << hex("F3F5") << hex("F3") << hex("F5");
+        QTest::newRow("bytes before a command") << hex("0102F5") << hex("F5") << QByteArray();
+        QTest::newRow("no command at all") << hex("0102") << QByteArray() << QByteArray();
     }
     void cutMessage()
     {

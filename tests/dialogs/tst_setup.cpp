@@ -92,18 +92,18 @@ private Q_SLOTS:
     {
         Columns<bool, QString, QString>("tcpIp", "typed", "done");
         QTest::newRow("largest values, box position 2") << true << "txtIpPort=65535 txtPollRate=3600 txtIPTimeOut=3600 txtRefresh=32500 box=2"
-                                                        << "1|1|1|3600000|500|0|7|0|10.0.0.1|No System";
+                                                        << "1|1|1|3600000|500|0|11|0|10.0.0.1|No System";
         QTest::newRow("address: leading zeros, above 255") << true << "txtIP=192.168.001.300" << "1|1|1|1000|500|0|0|0|192.168.1.255|No System";
         QTest::newRow("address: leading dot, fifth part") << true << "txtIP=.1.2.3.5" << "1|1|1|1000|500|0|0|0|0.1.2.4|No System";
         QTest::newRow("File to TCP/IP, same port") << false << "tcp txtIP=10.0.0.9" << "1|1|1|1000|500|0|0|1|10.0.0.9|No System";
         QTest::newRow("File, time-out 51 s") << false << "txtTimeout=51" << "1|0|0|100|510|1|0|0|10.0.0.1|Destination:  [001]";
-        QTest::newRow("File, refresh 300 rounds") << false << "txtRefresh=300" << "1|0|0|300|167|1|0|0|10.0.0.1|Destination:  [001]";
+        QTest::newRow("File, refresh 300 rounds, box position 2") << false << "txtRefresh=300 box=2" << "1|0|0|300|167|1|11|0|10.0.0.1|Destination:  [012]";
     }
     void ok()
     {
         auto [tcpIp, typed, done] = Fetch<bool, QString, QString>("tcpIp", "typed", "done");
         Fixture f(tcpIp);
-        f.s.OutputChannelList[2] = 7;  // the destination is the channel at the box's position
+        f.s.OutputChannelList[2] = 11;  // the destination is the channel at the box's position
         f.form.SetupOutputListIndex = typed.contains(u"box=2") ? 2 : 0;
         const std::optional<bool> hide = f.press(typed);
         QCOMPARE(QStringList({QString::number(hide.value_or(false)), QString::number(f.server.connects),

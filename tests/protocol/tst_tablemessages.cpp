@@ -68,8 +68,9 @@ struct Rig : TestPanel {
     // "key=value ...": type, inputs (NumInputs), pending (hex), controlled, populated, current
     // (source of the controlled destination), and box=N: a source box of N entries over four
     // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
-    // source 0; fed: destination 5 feeds destination 1; held: the boxes and dialogs stay open
-    // while the message is handled, and are answered after it.
+    // source 0; fed: destination 5 feeds destination 1; positions: every destination's name is at
+    // position 0; held: the boxes and dialogs stay open while the message is handled, and are
+    // answered after it.
     void setUp(const QString& line)
     {
         for (const QString& item : line.split(u' ', Qt::SkipEmptyParts)) {
@@ -82,6 +83,7 @@ struct Rig : TestPanel {
             else if (key == u"populated") s.PanelPopulated = true;
             else if (key == u"current") s.OutputStatus[std::size_t(s.OutputControlled)].Sources[0] = value;
             else if (key == u"held") prompts.hold = true;
+            else if (key == u"positions") s.OutputPosition.assign(256, 0);
             else if (key == u"fed") s.OutputStatus[1].SourceCount = s.OutputStatus[1].OutputSourceCount = 1, s.OutputStatus[1].OutputSources[0] = 5;
             else if (key == u"box") {
                 s.NumInputs = 4;
@@ -187,6 +189,8 @@ private Q_SLOTS:
 
         // Only a take or a one-destination map of the controlled destination selects in the box,
         // and a map only once it is the last table in.
+        row("map: the controlled destination fed by another", "box=4 pending=80 positions", crosspointMap(0x44, 1, {{0, 10, 7, 0}}),
+            "1: 0 1/1 0,0,0 / 7,0,0 | box: -1 0   (ch 8) | pending=0");
         row("map: the last table, of the controlled destination", "box=4 pending=80", crosspointMap(4, 1, {{0, 3, 0}}),
             "1: 0 1/0 3,0,0 | box: 2 2 | pending=0");
         row("map: other destination", "box=4 pending=80", crosspointMap(4, 2, {{0, 3, 0}}),
