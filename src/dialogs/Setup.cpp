@@ -367,6 +367,7 @@ void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done
     PanelState& s = panel.s;
     form.focus = SetupField::None;
     form.windowOrder = 0;
+    const bool wasTcpIp = s.TcpIpMode;
     if (!ApplyConnection(panel, form) || !ApplyNumbers(panel, form)) {
         done(false);
         return;
@@ -382,7 +383,8 @@ void Setup_Ok(Panel& panel, SetupForm& form, std::function<void(bool hide)> done
         if (!path.endsWith(u'/') && !path.endsWith(QDir::separator()))
             path += QDir::separator();
         s.ServerPath = path;
-        if (s.RefreshRate != form.SetupRefreshRate || s.FileTimeOut != form.SetupFileTimeOut) {
+        // From TCP/IP mode the timer still ticks at the poll rate: it is re-armed whatever changed.
+        if (wasTcpIp || s.RefreshRate != form.SetupRefreshRate || s.FileTimeOut != form.SetupFileTimeOut) {
             panel.server.setPollInterval(s.RefreshRate);
             s.FileTimeOutTicks = static_cast<int>(std::nearbyint(1000.0 / s.RefreshRate * s.FileTimeOut));
         }

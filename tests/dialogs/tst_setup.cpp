@@ -35,7 +35,7 @@ struct Fixture : TestPanel {
         Setup_Activate(panel, form, [] {});
         form.directory = s.AppDir;
     }
-    // Types "field=value ..." ("tcp": the TCP/IP option) and presses OK; what it ended with, or
+    // Types "field=value ..." ("tcp", "file": the mode's option) and presses OK; what it ended with, or
     // nothing while it waits.
     std::optional<bool> press(const QString& typed = {})
     {
@@ -45,6 +45,8 @@ struct Fixture : TestPanel {
         for (const QString& edit : typed.split(u' ', Qt::SkipEmptyParts)) {
             if (edit == u"tcp")
                 Setup_optTCPIPClick(form);
+            else if (edit == u"file")
+                Setup_optFileClick(form);
             else if (texts.count(edit.section(u'=', 0, 0)))
                 *texts.at(edit.section(u'=', 0, 0)) = edit.section(u'=', 1);
         }
@@ -96,6 +98,7 @@ private Q_SLOTS:
         QTest::newRow("address: leading zeros, above 255") << true << "txtIP=192.168.001.300" << "1|1|1|1000|500|0|0|0|192.168.1.255|No System";
         QTest::newRow("address: leading dot, fifth part") << true << "txtIP=.1.2.3.5" << "1|1|1|1000|500|0|0|0|0.1.2.4|No System";
         QTest::newRow("File to TCP/IP, same port") << false << "tcp txtIP=10.0.0.9" << "1|1|1|1000|500|0|0|1|10.0.0.9|No System";
+        QTest::newRow("TCP/IP to File re-arms the timer") << true << "file" << "1|0|1|100|500|1|0|0|10.0.0.1|Destination:  [001]";
         QTest::newRow("File, time-out 51 s") << false << "txtTimeout=51" << "1|0|0|100|510|1|0|0|10.0.0.1|Destination:  [001]";
         QTest::newRow("File, refresh 300 rounds, box position 2") << false << "txtRefresh=300 box=2" << "1|0|0|300|167|1|11|0|10.0.0.1|Destination:  [012]";
     }
