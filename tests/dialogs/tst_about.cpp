@@ -27,9 +27,9 @@ private Q_SLOTS:
         auto [tcp, location, shown] = Fetch<bool, QString, QString>("tcp", "location", "shown");
         TestPanel t;
         InitVariables(t.s, t.server);
-        t.s.OutputListIndex = 2;
-        t.s.OutputChannelList[2] = 4;
-        t.s.OutputAlphaList[2] = QStringLiteral("STUDIO A");
+        t.s.OutputListIndex = 0;
+        t.s.OutputChannelList[0] = 4;
+        t.s.OutputAlphaList[0] = QStringLiteral("STUDIO A");
         t.s.TcpIpMode = tcp;
         (tcp ? t.s.IpAddress : t.s.ServerPath) = location;
         std::tie(t.s.PollRate, t.s.IpTimeOut, t.s.RefreshRate, t.s.FileTimeOut) = std::tuple(7, 12, 250, 9);

@@ -122,6 +122,8 @@ private Q_SLOTS:
         const QString inhibit = QStringLiteral("Error Reading Inhibit Information File!");
         const auto ext = [](Files& f) { f[u"lAlpha.ndf"_s] = ExtAlpha(1351, 300, 200), f[u"lXptmap.ndf"_s] = ExtXpt(4, {{}, {5, 6}}), f[u"lInhbt.ndf"_s] = Inhibits(200, 300, 0, 0, '0'); };
         QTest::newRow("extended wins, 1351 gains OFF") << Edit(ext) << "" << "301|200|0";
+        QTest::newRow("extended map of empty records") << Edit([ext](Files& f) { ext(f), f[u"lXptmap.ndf"_s] = ExtXpt(4, {{}, {}}); }) << "" << "301|200|0";
+        QTest::newRow("classic names short") << Edit([](Files& f) { f[u"Alpha.ndf"_s].chop(1); }) << alpha << "256|256|0";
         QTest::newRow("names in other letter case") << Edit([](Files& f) { f = {{u"ALPHA.NDF"_s, f[u"Alpha.ndf"_s]}, {u"xptMAP.ndf"_s, f[u"Xptmap.ndf"_s]}, {u"inhbt.NDF"_s, f[u"Inhbt.ndf"_s]}}; }) << "" << "256|256|0";
         // Position 0 claims channel 20 of 0..19.
         QTest::newRow("source channel beyond the table") << Edit([](Files& f) { (f[u"lAlpha.ndf"_s] = ExtAlpha(0, 20, 10))[4 + 8 * 20] = 20; }) << alpha << "256|256|0";
@@ -146,8 +148,12 @@ private Q_SLOTS:
         QVERIFY(message.isEmpty() || (t.prompts.asked[0].text == message && t.prompts.asked[0].icon == MsgIcon::Critical && t.view.sourceItems.isEmpty()));
         QCOMPARE(QStringLiteral("%1|%2|%3").arg(t.s.NumInputs).arg(t.s.NumOutputs).arg(int(t.s.inhibit(5, 2))), seen);
         QVERIFY(t.s.InputAlphaList.size() == std::size_t(t.s.NumInputs) && t.logLines().isEmpty());
-        if (t.s.NumInputs == 301)  // the OFF source, routed where a destination has no source
-            QVERIFY(t.shown() == u"- OFF -" && t.view.sourceIndex == t.view.sourceItems.size() - 1);
+        // The OFF source, routed where a destination has no source; destination 1 fed by 5 and 6
+        // unless the records are empty.
+        const OutputStatusRecord& r = t.s.OutputStatus[1];
+        if (t.s.NumInputs == 301)
+            QVERIFY(t.shown() == u"- OFF -" && t.view.sourceIndex == t.view.sourceItems.size() - 1
+                    && (files[u"lXptmap.ndf"_s].size() > 7 ? r.SourceCount == 2 && r.Sources[1] == 6 : r.SourceCount == 0));
         else if (message.isEmpty())
             QVERIFY(t.s.SystemType == 1201 && t.shown() == u"S0007      (ch 8)" && t.view.status1 == u"Destination: D0000    [001]");
     }
@@ -233,25 +239,29 @@ private Q_SLOTS:
     }
 
     // The setup dialog's Verify of another directory (5 destinations) leaves the panel's own
-    // reading alone; the destination index it had is kept while it exists.
+    // reading alone; the destination index it had is kept while it exists. A status byte 0 shows
+    // "NC", 1 "OK".
     void verify_data()
     {
-        Columns<bool, int, int, QString>("hung", "previous", "result", "seen");  // seen: the titles, then the index
+        Columns<QString, int, int, QString>("files", "previous", "result", "seen");  // seen: the titles, then the index
         const QString verified = QStringLiteral("Server Location Verified|");
-        QTest::newRow("extended only, last index kept") << false << 4 << int(VerifyResult::Verified) << verified + u"4"_s;
-        QTest::newRow("index one past the destinations") << false << 5 << int(VerifyResult::Verified) << verified + u"Channel Error|0"_s;
-        QTest::newRow("no answer in time") << true << 2 << int(VerifyResult::NamesMissing) << "Error Reading File|2";
+        QTest::newRow("extended only, last index kept") << "" << 4 << int(VerifyResult::Verified) << verified + u"4"_s;
+        QTest::newRow("index one past the destinations") << "status 0" << 5 << int(VerifyResult::Verified) << verified + u"Channel Error|0"_s;
+        QTest::newRow("no crosspoint map") << "no map" << 2 << int(VerifyResult::CrosspointMissing) << "Error Reading File|2";
+        QTest::newRow("no answer in time") << "hung" << 2 << int(VerifyResult::NamesMissing) << "Error Reading File|2";
     }
     void verify()
     {
-        auto [hung, previous, result, seen] = Fetch<bool, int, int, QString>("hung", "previous", "result", "seen");
+        auto [change, previous, result, seen] = Fetch<QString, int, int, QString>("files", "previous", "result", "seen");
         FilePanel t;
         QVERIFY(t.read());
         t.s.OutputControlled = 9;
-        const Files files{{u"lAlpha.ndf"_s, ExtAlpha(0, 20, 5)}, {u"LINHBT.NDF"_s, Inhibits(5, 20, 0, 0, '0')}, {u"lXptmap.ndf"_s, ExtXpt(3, {{1}})}, {u"Status.ndf"_s, QByteArray(1, 1)}};
+        Files files{{u"lAlpha.ndf"_s, ExtAlpha(0, 20, 5)}, {u"LINHBT.NDF"_s, Inhibits(5, 20, 0, 0, '0')}, {u"lXptmap.ndf"_s, ExtXpt(3, {{1}})}, {u"Status.ndf"_s, QByteArray(1, change != u"status 0")}};
+        if (change == u"no map")
+            files.erase(u"lXptmap.ndf"_s);
         for (const auto& [name, bytes] : files)
             t.writeFile(name, bytes);
-        t.worker.hold = hung;
+        t.worker.hold = change == u"hung";
         int index = previous;
         std::optional<VerifyResult> done;
         VerifyServerLocation(t.panel, t.dir.path(), index, [&done](VerifyResult r) { done = r; });
@@ -261,7 +271,8 @@ private Q_SLOTS:
         QCOMPARE((t.prompts.titles() << QString::number(index)).join(u'|'), seen);
         QCOMPARE(t.s.ServerPath, t.server);
         if (*done == VerifyResult::Verified)
-            QVERIFY(t.view.outputItems.size() == 5 && t.view.outputItems[4] == u"Y0004      (ch 5)" && t.view.outputIndex == index && t.view.status2 == u"OK");
+            QVERIFY(t.view.outputItems.size() == 5 && t.view.outputItems[4] == u"Y0004      (ch 5)" && t.view.outputIndex == index
+                    && t.view.status2 == (change.isEmpty() ? u"OK" : u"NC"));
         else
             QCOMPARE(t.s.NumOutputs, 256);
         QVERIFY(seen.count(u'|') == 1 || t.prompts.asked[1].text == u"Ch. 10 is an invalid Output Channel.\rPlease select a new output channel");

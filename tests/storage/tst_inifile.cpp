@@ -16,6 +16,7 @@ private Q_SLOTS:
         QTest::newRow("names ignore case") << file << QByteArray("config|OUTPUT") << QByteArray("5");
         QTest::newRow("key name trimmed") << file << QByteArray("CONFIG|Hide Inhibits") << QByteArray("Yes");
         QTest::newRow("value byte-exact") << file << QByteArray("TCP/IP|IP Password") << QByteArray(" \x7f\xff=x");
+        QTest::newRow("empty first line") << QByteArray("\n[A]\nk=v\n") << QByteArray("A|k") << QByteArray("v");
         QTest::newRow("stray CR before LF") << QByteArray("[A]\nk=v\r\r\n") << QByteArray("A|k") << QByteArray("v");
     }
     void lookup()

@@ -75,6 +75,7 @@ private Q_SLOTS:
         QTest::newRow("Refresh Rate 40000") << QByteArray("FILE|Refresh Rate|40000") << 6 << "32500";
         QTest::newRow("ticks follow the rate") << QByteArray("FILE|Refresh Rate|3") << 8 << "6667";
         QTest::newRow("Poll Rate 5000") << QByteArray("TCP/IP|Poll Rate|5000") << 11 << "3600";
+        QTest::newRow("Poll Rate 1.6 rounds") << QByteArray("TCP/IP|Poll Rate|1.6") << 11 << "2";
         QTest::newRow("IP Time Out 3601") << QByteArray("TCP/IP|Time Out|3601") << 12 << "3600";
         QTest::newRow("non-numeric port") << QByteArray("TCP/IP|IP Port|12a") << 11
                                           << "1|File Error|Error reading ini File: Error # ";
@@ -100,6 +101,7 @@ private Q_SLOTS:
         QTest::newRow("Output 3.6 controls 4") << QByteArray("CONFIG|Output|3.6") << QByteArray("CONFIG|Output") << QByteArray("4");
         QTest::newRow("Refresh Rate 250.2") << QByteArray("FILE|Refresh Rate|250.2") << QByteArray("FILE|Refresh Rate") << QByteArray("250.2");
         QTest::newRow("passwords kept") << QByteArray() << QByteArray("SECURITY|Password") << QByteArray("bdf");
+        QTest::newRow("Stay On Top") << QByteArray() << QByteArray("CONFIG|Stay On Top") << QByteArray("Yes");
         // A key of the panel's own: absent means "No" and is not added; only "Yes" turns it on.
         QTest::newRow("Auto Reconnect absent") << QByteArray() << QByteArray("TCP/IP|Auto Reconnect") << QByteArray();
         QTest::newRow("Auto Reconnect Yes") << QByteArray("TCP/IP|Auto Reconnect|Yes") << QByteArray("TCP/IP|Auto Reconnect") << QByteArray("Yes");
