@@ -1,8 +1,11 @@
 #include "support/Fakes.h"
 
 #include "dialogs/Login.h"
+#include "dialogs/LoginDialog.h"
 #include "dialogs/UserPassword.h"
 #include "storage/Settings.h"
+
+#include <QLineEdit>
 
 Q_DECLARE_METATYPE(PasswordField)
 
@@ -76,7 +79,15 @@ private Q_SLOTS:
         QFile::copy(t.path(SettingsFileName), back.path(SettingsFileName));
         QCOMPARE(ReadSettings(back.panel) ? back.outcome() : QString(), fault == PasswordField::None ? outcome : QString());
     }
+
+    // The password field never shows what is typed.
+    void passwordHidden()
+    {
+        LoginPanel t;
+        LoginDialog d(t.panel);
+        QCOMPARE(d.findChild<QLineEdit*>(QStringLiteral("txtPassword"))->echoMode(), QLineEdit::Password);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLogin)
+QTEST_MAIN(TestLogin)
 #include "tst_login.moc"

@@ -63,14 +63,19 @@ private Q_SLOTS:
         QCOMPARE((rows << t.s.DisplayList).join(u'|'), seen);
     }
 
-    // A name of 16 of the widest letters shows whole in both lists, in both columns.
+    // A name of 16 of the widest letters shows whole in both lists, in both columns; Add lists the
+    // selected source.
     void namesWhole()
     {
         Sources t(3, QStringLiteral("1000"));
         t.s.InputAlphas[1] = u"WWWWWWWWWWWWWWWW"_s;
         DisplayListDialog d(t.panel);
         QStringList cut;
+        int added = 0;  // entries once the second source is added alone
         QTimer::singleShot(0, &d, [&] {
+            d.findChild<QTreeWidget*>(u"lvChannel"_s)->topLevelItem(1)->setSelected(true);
+            d.findChild<QPushButton*>(u"cmdAdd"_s)->click();
+            added = d.findChild<QTreeWidget*>(u"lvList"_s)->topLevelItemCount();
             d.findChild<QPushButton*>(u"cmdAddAll"_s)->click();
             for (const char* object : {"lvChannel", "lvList"}) {
                 auto* list = d.findChild<QTreeWidget*>(QLatin1String(object));
@@ -86,6 +91,7 @@ private Q_SLOTS:
         });
         RunDialog(d, QString());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u" | ")));
+        QCOMPARE(added, 2);
     }
 };
 
