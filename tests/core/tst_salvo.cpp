@@ -22,6 +22,7 @@ private Q_SLOTS:
         const QString names = QStringLiteral("Alpha|Bravo|Charlie");
         const Ints keys{0, 1, 300};
         QTest::newRow("none: a choice leaves") << "" << keys << "s0" << Ints{} << "No Salvos" << "" << "" << false;
+        QTest::newRow("key value 0 runs at once") << names << keys << "s1" << Ints{0} << "Executed" << "" << "" << true;
         QTest::newRow("one salvo") << "Alpha" << keys << "s0" << Ints{} << "Key 002..Key 256" << "" << "" << true;
         QTest::newRow("key 1: the first entry, \"Key 002\"") << names << keys << "s2 s0" << Ints{1} << "Executed" << "" << "" << true;
         QTest::newRow("key 300 never matches") << names << keys << "s0 s43" << Ints{} << "Failed" << "" << "" << true;

@@ -106,6 +106,7 @@ private Q_SLOTS:
     {
         auto [tcpIp, typed, done] = Fetch<bool, QString, QString>("tcpIp", "typed", "done");
         Fixture f(tcpIp);
+        const int order = f.s.StayOnTop;  // the dialog opened with it and OK keeps it
         f.s.OutputChannelList[2] = 11;  // the destination is the channel at the box's position
         f.form.SetupOutputListIndex = typed.contains(u"box=2") ? 2 : 0;
         const std::optional<bool> hide = f.press(typed);
@@ -113,6 +114,7 @@ private Q_SLOTS:
                  QString::number(f.server.disconnects), QString::number(f.server.pollInterval), QString::number(f.s.FileTimeOutTicks),
                  QString::number(f.server.reads), QString::number(f.s.OutputControlled), QString::number(f.view.menuEnabled[MenuCommand::Connect]),
                  f.s.IpAddress, f.view.status1}).join(u'|'), done);
+        QCOMPARE(f.s.StayOnTop, order);
     }
 
     // The key filter ("admitted|discarded"), and the field help by the mode selected.
@@ -125,8 +127,9 @@ private Q_SLOTS:
                 QVERIFY2(c == u'|' || Setup_KeyAdmitted(field, c) == (typed.indexOf(c) < typed.indexOf(u'|')), qPrintable(typed + c));
         const QString help[][3] = {{QStringLiteral("txtRefresh"), QStringLiteral("Enter the Refresh Rate"), QStringLiteral("created and maintained by the Server Module. ")},
                                    {QStringLiteral("txtTimeout"), QStringLiteral("Enter the Time Out"), QStringLiteral("Server Module when it fails to respond to its polls.")},
-                                   {QStringLiteral("lblPassword"), QStringLiteral("If desired, enter the Password"), QStringLiteral("prompted to enter the required password.")}};
-        for (int i = 0; i < 3; ++i) {  // File, TCP/IP, File
+                                   {QStringLiteral("lblPassword"), QStringLiteral("If desired, enter the Password"), QStringLiteral("prompted to enter the required password.")},
+                                   {QStringLiteral("txtIpPort"), QStringLiteral("Enter the IP Port"), QStringLiteral("The default is 1250.")}};
+        for (int i = 0; i < 4; ++i) {  // File, TCP/IP, File, TCP/IP
             const QString text = SetupHelp_ForControl(help[i][0], i % 2 == 1);
             QVERIFY2(text.startsWith(help[i][1]) && text.endsWith(help[i][2]), qPrintable(text));
         }

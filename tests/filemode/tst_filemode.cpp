@@ -236,6 +236,12 @@ private Q_SLOTS:
         t.put({{QStringLiteral("Xptmap.ndf"), ClassicXpt(9, 12)}});
         t.worker.finishAll();
         QVERIFY(t.view.status2 == QStringLiteral("OK") && t.s.FileMissCount == 0 && t.s.CurrentSource == 12);
+        // Files read for a directory that is no longer the server's are dropped.
+        t.put({{QStringLiteral("Xptmap.ndf"), ClassicXpt(10, 20)}});
+        t.ticks(1);
+        t.s.ServerPath = t.dir.path() + QStringLiteral("/elsewhere/");
+        t.worker.finishAll();
+        QCOMPARE(t.s.CurrentSource, 12);
     }
 
     // The setup dialog's Verify of another directory (5 destinations) leaves the panel's own

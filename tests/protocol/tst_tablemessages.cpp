@@ -69,7 +69,7 @@ struct Rig : TestPanel {
     // (source of the controlled destination), and box=N: a source box of N entries over four
     // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
     // source 0; fed: destination 5 feeds destination 1; positions: every destination's name is at
-    // position 0; held: the boxes and dialogs stay open while the message is handled, and are
+    // position 0; list: the display list; held: the boxes and dialogs stay open while the message is handled, and are
     // answered after it.
     void setUp(const QString& line)
     {
@@ -84,6 +84,7 @@ struct Rig : TestPanel {
             else if (key == u"current") s.OutputStatus[std::size_t(s.OutputControlled)].Sources[0] = value;
             else if (key == u"held") prompts.hold = true;
             else if (key == u"positions") s.OutputPosition.assign(256, 0);
+            else if (key == u"list") s.DisplayList = item.section(u'=', 1);
             else if (key == u"fed") s.OutputStatus[1].SourceCount = s.OutputStatus[1].OutputSourceCount = 1, s.OutputStatus[1].OutputSources[0] = 5;
             else if (key == u"box") {
                 s.NumInputs = 4;
@@ -170,6 +171,8 @@ private Q_SLOTS:
         // their OFF source. A new count of sources or destinations re-sizes the inhibit map and
         // asks for it. A names table that fails its checks changes nothing.
         row("B a A", "inputs=3", alpha(10, "B,a,A"), "a,A,B | 1 2 0 | 2 0 1 | 3 111 | 2:2 / 256x256 | pending=5280");
+        row("more sources keep the display list's tail", "inputs=2 list=10101", alpha(10, "a,b,c"),
+            "a,b,c | 0 1 2 | 0 1 2 | 3 10101 | none / 4x257 | pending=5280");
         row("1351 adds OFF", "type=1351", alpha(10, "b,A"), "A,b,- OFF - | 1 0 2 | 1 0 2 | 3 111 | none / 3x257 | pending=5280");
         row("new count of destinations asks for the inhibit map", "controlled=1 pending=200", sameNames(20, 3),
             "x,x,x | 0 1 2 | 0 1 2 | 1 Destination: x [002] | none / 257x4 | pending=1000 | sent F20020000000000000000020FF");
