@@ -14,7 +14,8 @@ class TestByteManipulation final : public QObject {
 
 private Q_SLOTS:
     // CheckSum(message, skip) or, for skip -1, whether a received frame is whole (its checksum
-    // right, every byte but the command and the end seven-bit); and the 1-based position of the end byte.
+    // right, every byte but the command and the end seven-bit); and the 1-based position of the
+    // end byte.
     void checkSum_data()
     {
         Columns<QByteArray, int, int, int>("message", "skip", "sum", "end");

@@ -66,8 +66,9 @@ private Q_SLOTS:
         }
     }
 
-    // A destination that does not exist: the message, then behind the login the setup dialog,
-    // then the display again; with the message held open the tables keep arriving and ask nothing more.
+    // A destination that does not exist (the last one does): the message, then behind the login
+    // the setup dialog, then the display again; with the message held open the tables keep
+    // arriving and ask nothing more.
     void invalidDestination_data()
     {
         Columns<int, bool, bool, QString>("controlled", "loggedIn", "held", "asked");
@@ -82,12 +83,12 @@ private Q_SLOTS:
         LoadedPanel t;
         std::tie(t.s.TcpIpMode, t.s.PanelPopulated, t.s.OutputControlled) = std::tuple(false, false, controlled);
         t.s.OutputAlphaList[6] = PlaceholderName;  // placeholders follow the destinations that exist
-        t.view.setWindowOrder(TopMost);
-        t.prompts.hold = held;
         t.s.OutputControlled = 7;  // the last destination
         UpdateAlphaData(t.panel);
         QVERIFY(t.prompts.asked.empty());
         t.s.OutputControlled = controlled;
+        t.view.setWindowOrder(TopMost);
+        t.prompts.hold = held;
         t.prompts.dialogHandler = [&t, loggedIn = loggedIn](Dialog d, const QString& tag) {
             t.s.LoggedIn = loggedIn;
             t.s.OutputControlled = d == Dialog::Setup ? 4 : t.s.OutputControlled;

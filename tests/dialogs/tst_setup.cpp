@@ -35,8 +35,8 @@ struct Fixture : TestPanel {
         Setup_Activate(panel, form, [] {});
         form.directory = s.AppDir;
     }
-    // Types "field=value ..." ("tcp", "file": the mode's option) and presses OK; what it ended with, or
-    // nothing while it waits.
+    // Types "field=value ..." ("tcp", "file": the mode's option) and presses OK; what it ended
+    // with, or nothing while it waits.
     std::optional<bool> press(const QString& typed = {})
     {
         const std::map<QString, QString*> texts{{QStringLiteral("txtIP"), &form.txtIP}, {QStringLiteral("txtIpPort"), &form.txtIpPort},
@@ -89,7 +89,8 @@ private Q_SLOTS:
     }
 
     // What OK does: "hide|connects|disconnects|poll interval|time-out ticks|reads|destination|
-    // Connect command|address|status text". The largest values fit 32 bits: poll 3600 s arms a 3,600,000 ms timer.
+    // Connect command|address|status text". The largest values fit 32 bits: poll 3600 s arms a
+    // 3,600,000 ms timer. Coming from TCP/IP mode, File mode re-arms the timer at its refresh rate.
     void ok_data()
     {
         Columns<bool, QString, QString>("tcpIp", "typed", "done");

@@ -69,8 +69,8 @@ struct Rig : TestPanel {
     // (source of the controlled destination), and box=N: a source box of N entries over four
     // sources (A, B, C and the hidden {D at channels 2 0 3 1) with controlled destination 1 on
     // source 0; fed: destination 5 feeds destination 1; positions: every destination's name is at
-    // position 0; list: the display list; held: the boxes and dialogs stay open while the message is handled, and are
-    // answered after it.
+    // position 0; list: the display list; held: the boxes and dialogs stay open while the message
+    // is handled, and are answered after it.
     void setUp(const QString& line)
     {
         for (const QString& item : line.split(u' ', Qt::SkipEmptyParts)) {
